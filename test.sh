@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Builds Kestrix and runs every test with CTest. Exits non-zero on any failure.
+#   ./test.sh              the normal build, in build/
+#   BUILD_DIR=... CMAKE_ARGS=... ./test.sh   another build (sanitizers in CI)
+set -euo pipefail
+cd "$(dirname "$0")"
+
+bash scripts/install-deps
+
+build_dir=${BUILD_DIR:-build}
+jobs=${JOBS:-$(nproc)}
+# shellcheck disable=SC2086
+cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo} ${CMAKE_ARGS:-} >/dev/null
+cmake --build "$build_dir" -j "$jobs"
+cd "$build_dir"
+# shellcheck disable=SC2086
+ctest --output-on-failure -j "$jobs" --timeout 300 ${CTEST_ARGS:-}
