@@ -114,6 +114,7 @@ using HCURSOR = HCURSOR__*;
 using HICON = HCURSOR__*;
 using HINTERNET = HINTERNET__*;
 using HANDLE = HANDLE__*;  // files and find handles (kernel)
+using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
 using HINSTANCE = void*;
 #define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(intptr_t(-1)))
 
@@ -370,6 +371,9 @@ enum : DWORD {
   WS_EX_CLIENTEDGE = 0x00000200,
   WS_EX_APPWINDOW = 0x00040000,
 };
+
+// GetWindowLong indexes
+enum : int { GWL_STYLE = -16, GWL_EXSTYLE = -20, GWLP_USERDATA = -21 };
 
 // ShowWindow
 enum : int { SW_HIDE = 0, SW_SHOWNORMAL = 1, SW_SHOW = 5, SW_SHOWNA = 8 };
