@@ -1,15 +1,49 @@
 #!/usr/bin/env bash
 # Builds a Release build of Kestrix and starts the wizard.
+# With a display it opens the window there. Without one it starts the wizard on a virtual
+# display (Xvfb), writes a screenshot after the first paint, prints where, and keeps
+# running until interrupted (Ctrl+C).
 set -euo pipefail
 cd "$(dirname "$0")"
 
 bash scripts/install-deps
 cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DKX_TESTS=OFF -DKX_BENCH=OFF >/dev/null
 cmake --build build-release -j "$(nproc)" --target kestrix
+program=build-release/src/wizard/kestrix
 
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-  echo "run.sh: no display (DISPLAY is not set)." >&2
-  echo "run.sh: fallback: a virtual display with Xvfb:  xvfb-run -s '-screen 0 1024x768x24' build-release/kestrix" >&2
-  exit 1
+if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+  exec "$program"
 fi
-exec build-release/kestrix
+
+echo "run.sh: no display found; starting the wizard on a virtual display (Xvfb)."
+display_num=99
+while [ -e "/tmp/.X11-unix/X$display_num" ] || [ -e "/tmp/.X$display_num-lock" ]; do
+  display_num=$((display_num + 1))
+done
+Xvfb ":$display_num" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+cleanup() {
+  [ -n "${app_pid:-}" ] && kill "$app_pid" 2>/dev/null || true
+  kill "$xvfb_pid" 2>/dev/null || true
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+export DISPLAY=":$display_num"
+for _ in $(seq 100); do
+  [ -e "/tmp/.X11-unix/X$display_num" ] && break
+  sleep 0.05
+done
+
+"$program" &
+app_pid=$!
+shot="$PWD/build-release/kestrix-screenshot.png"
+if wid=$(timeout 20 xdotool search --sync --onlyvisible --pid "$app_pid" 2>/dev/null | head -n 1) &&
+  [ -n "$wid" ]; then
+  sleep 1  # let the first frame be presented
+  import -window "$wid" "$shot"
+  echo "run.sh: the wizard runs on display $DISPLAY; screenshot: $shot"
+else
+  echo "run.sh: the wizard did not open a window" >&2
+fi
+echo "run.sh: press Ctrl+C to stop."
+wait "$app_pid"
