@@ -239,5 +239,7 @@ HBRUSH SysColorBrush(int index);
 // as a PNG file. False on failure.
 bool WritePng(HBITMAP bitmap, const std::string& path);
 bool WritePng(HDC hdc, const std::string& path);
+// Reads a PNG file into a new bitmap; nullptr on failure.
+HBITMAP LoadPng(const std::string& path);
 
 }  // namespace kx
