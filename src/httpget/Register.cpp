@@ -1,0 +1,7 @@
+#include "httpget/Register.h"
+
+#include "httpget/HTTPGet.h"
+
+void RegisterHTTPGetClasses() {
+  THTTPGet::StaticClass();
+}
