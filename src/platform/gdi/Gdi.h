@@ -180,7 +180,8 @@ COLORREF GetPixel(HDC hdc, int x, int y);  // CLR_INVALID outside the surface or
 // BF_ADJUST the rectangle shrinks by the drawn edges.
 BOOL DrawEdge(HDC hdc, LPRECT rect, UINT edge, UINT flags);
 // DFC_BUTTON with DFCS_BUTTONCHECK or DFCS_BUTTONRADIO (plus DFCS_CHECKED, DFCS_INACTIVE,
-// DFCS_PUSHED, DFCS_FLAT, DFCS_MONO): the classic 13 x 13 box centred in rect.
+// DFCS_PUSHED, DFCS_FLAT, DFCS_MONO): the classic box, a square of the rectangle's
+// smaller side centred in it; DFCS_BUTTONPUSH: a raised (pushed: sunken) button face.
 BOOL DrawFrameControl(HDC hdc, LPRECT rect, UINT type, UINT state);
 BOOL DrawFocusRect(HDC hdc, const RECT* rect);  // dotted, inverting: drawing twice removes it
 
