@@ -408,6 +408,8 @@ class Request : public HINTERNET__ {
   void Drive(Ready ready) {
     using Clock = std::chrono::steady_clock;
     auto lastActivity = Clock::now();
+    // Bytes already received are handed out without another turn of the transfer.
+    if (ready()) return;
     while (!done_) {
       activity_ = false;
       int running = 0;
