@@ -83,6 +83,7 @@ class TThread : public TObject {
   std::atomic<bool> terminated_{false};
   std::atomic<bool> finished_{false};
   std::atomic<DWORD> threadId_{0};
+  std::atomic<bool> inSync_{false};  // blocked in Synchronize
   bool started_ = false;
   bool freeOnTerminate_ = false;
   int returnValue_ = 0;
