@@ -2,9 +2,9 @@
 // expansion, paths, the one-name directory search, file attributes, files, the ANSI code
 // page and the clock.
 //
-// Text: the "W" operations take UTF-16; file names reach the file system as UTF-8. The "A"
-// operations take 8-bit text in the ANSI code page. Every operation reports failure through
-// its return value and GetLastError, never by throwing.
+// Text: the "W" operations take UTF-16; file names and environment values are UTF-8 on the
+// system side. The "A" operations take 8-bit text in the ANSI code page. Every operation reports
+// failure through its return value and GetLastError, never by throwing.
 #pragma once
 
 #include <cstdint>
@@ -105,10 +105,10 @@ BOOL FindNextFileW(HANDLE find, WIN32_FIND_DATAW* data);  // always FALSE, ERROR
 BOOL FindClose(HANDLE find);
 
 // Attributes of the named entry with links followed: FILE_ATTRIBUTE_DIRECTORY for a folder
-// (or a link to one), FILE_ATTRIBUTE_NORMAL for anything else, plus
-// FILE_ATTRIBUTE_READONLY when the owner may not write and FILE_ATTRIBUTE_REPARSE_POINT when
-// the name itself is a link. INVALID_FILE_ATTRIBUTES when it does not exist (a dangling
-// link does not exist).
+// (or a link to one), FILE_ATTRIBUTE_READONLY when the owner may not write,
+// FILE_ATTRIBUTE_REPARSE_POINT when the name itself is a link, and FILE_ATTRIBUTE_NORMAL
+// alone when none of these applies. INVALID_FILE_ATTRIBUTES when it does not exist (a
+// dangling link does not exist).
 DWORD GetFileAttributesW(LPCWSTR name);
 DWORD GetFileAttributesA(LPCSTR name);
 
