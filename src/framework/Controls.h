@@ -94,6 +94,7 @@ class TControl : public TComponent {
  public:
   KX_DECLARE_CLASS(TControl)
 
+ public:
   explicit TControl(TComponent* owner);
   ~TControl() override;
 
@@ -338,6 +339,7 @@ class TGraphicControl : public TControl {
  public:
   KX_DECLARE_CLASS(TGraphicControl)
 
+ public:
   explicit TGraphicControl(TComponent* owner);
   ~TGraphicControl() override;
 
@@ -361,6 +363,7 @@ class TWinControl : public TControl {
  public:
   KX_DECLARE_CLASS(TWinControl)
 
+ public:
   explicit TWinControl(TComponent* owner);
   ~TWinControl() override;
 
@@ -500,6 +503,8 @@ class TWinControl : public TControl {
   bool FTabStop = false;
   int FAlignLevel = 0;
   bool FAlignPending = false;
+  bool FAligningNow = false;  // AlignControls is placing the children
+  int FTabOrderWanted = -1;   // TabOrder read while loading, applied by Loaded
   bool FDoubleBuffered = false;
   bool FDestroyingHandle = false;
   TSize FLastClientSize{};
@@ -518,6 +523,7 @@ class TCustomControl : public TWinControl {
  public:
   KX_DECLARE_CLASS(TCustomControl)
 
+ public:
   explicit TCustomControl(TComponent* owner);
   ~TCustomControl() override;
 

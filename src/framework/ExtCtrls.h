@@ -7,6 +7,7 @@ class TCustomPanel : public TCustomControl {
  public:
   KX_DECLARE_CLASS(TCustomPanel)
 
+ public:
   explicit TCustomPanel(TComponent* owner);
 
   // Horizontal placement of the caption (vertical: VerticalAlignment, centred by default).
@@ -59,5 +60,7 @@ class TCustomPanel : public TCustomControl {
 class TPanel : public TCustomPanel {
  public:
   KX_DECLARE_CLASS(TPanel)
+
+ public:
   explicit TPanel(TComponent* owner) : TCustomPanel(owner) {}
 };

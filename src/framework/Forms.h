@@ -21,6 +21,7 @@ class TCustomForm : public TWinControl {
  public:
   KX_DECLARE_CLASS(TCustomForm)
 
+ public:
   explicit TCustomForm(TComponent* owner);
   ~TCustomForm() override;
 
@@ -115,6 +116,8 @@ class TCustomForm : public TWinControl {
 class TForm : public TCustomForm {
  public:
   KX_DECLARE_CLASS(TForm)
+
+ public:
   explicit TForm(TComponent* owner) : TCustomForm(owner) {}
 };
 
@@ -123,6 +126,7 @@ class TApplication : public TComponent {
  public:
   KX_DECLARE_CLASS(TApplication)
 
+ public:
   explicit TApplication(TComponent* owner);
   ~TApplication() override;
 
@@ -174,6 +178,7 @@ class TApplication : public TComponent {
   void Notification(TComponent* component, TOperation operation) override;
 
  private:
+  friend class TCustomForm;
   void FormCreated(TCustomForm* form);
   void Idle();
 
@@ -192,6 +197,7 @@ class TScreen : public TComponent {
  public:
   KX_DECLARE_CLASS(TScreen)
 
+ public:
   explicit TScreen(TComponent* owner);
 
   int Width() const;

@@ -17,6 +17,7 @@ class TMenuItem : public TComponent {
  public:
   KX_DECLARE_CLASS(TMenuItem)
 
+ public:
   explicit TMenuItem(TComponent* owner);
   ~TMenuItem() override;
 
@@ -75,6 +76,7 @@ class TMenu : public TComponent {
  public:
   KX_DECLARE_CLASS(TMenu)
 
+ public:
   explicit TMenu(TComponent* owner);
   ~TMenu() override;
 
@@ -89,6 +91,7 @@ class TPopupMenu : public TMenu {
  public:
   KX_DECLARE_CLASS(TPopupMenu)
 
+ public:
   explicit TPopupMenu(TComponent* owner);
   ~TPopupMenu() override;
 
@@ -111,6 +114,10 @@ class TPopupMenu : public TMenu {
   HWND WindowHandle() const { return FWindow; }
   int HighlightIndex() const { return FHighlight; }
   TRect ItemRect(int index) const;
+  // The menu that is open now, or null. While one is open, the framework's windows pass
+  // their keyboard messages (WM_KEYDOWN, WM_KEYUP, WM_CHAR) to it through MenuKey.
+  static TPopupMenu* ActiveMenu();
+  void MenuKey(UINT msg, WORD key);
 
   const TNotifyEvent& OnPopup() const { return FOnPopup; }
   void SetOnPopup(TNotifyEvent e) { FOnPopup = std::move(e); }
@@ -134,10 +141,9 @@ class TPopupMenu : public TMenu {
   TPoint FPopupPoint{};
   bool FAutoPopup = true;
   HWND FWindow = nullptr;
-  HWND FPrevFocus = nullptr;
-  HFONT FMenuFont = nullptr;
   int FHighlight = -1;
   int FMenuWidth = 0;
+  int FMenuHeight = 0;
   std::vector<TRect> FItemRects;  // per entry of Items(); empty rect: hidden
   TNotifyEvent FOnPopup;
   TNotifyEvent FOnClose;

@@ -12,6 +12,7 @@ class TCustomLabel : public TGraphicControl {
  public:
   KX_DECLARE_CLASS(TCustomLabel)
 
+ public:
   explicit TCustomLabel(TComponent* owner);
 
   TAlignment Alignment() const { return FAlignment; }
@@ -69,6 +70,8 @@ class TCustomLabel : public TGraphicControl {
 class TLabel : public TCustomLabel {
  public:
   KX_DECLARE_CLASS(TLabel)
+
+ public:
   explicit TLabel(TComponent* owner) : TCustomLabel(owner) {}
 };
 
@@ -80,6 +83,7 @@ class TButton : public TCustomControl {
  public:
   KX_DECLARE_CLASS(TButton)
 
+ public:
   explicit TButton(TComponent* owner);
 
   // Enter anywhere in the form activates the default button; Escape the cancel button.
@@ -119,6 +123,7 @@ class TEdit : public TCustomControl {
  public:
   KX_DECLARE_CLASS(TEdit)
 
+ public:
   explicit TEdit(TComponent* owner);
 
   int MaxLength() const { return FMaxLength; }
@@ -149,6 +154,7 @@ class TCheckBox : public TCustomControl {
  public:
   KX_DECLARE_CLASS(TCheckBox)
 
+ public:
   explicit TCheckBox(TComponent* owner);
 
   bool Checked() const { return FChecked; }
@@ -176,6 +182,7 @@ class TRadioButton : public TCustomControl {
  public:
   KX_DECLARE_CLASS(TRadioButton)
 
+ public:
   explicit TRadioButton(TComponent* owner);
 
   bool Checked() const { return FChecked; }
