@@ -347,6 +347,15 @@ int DrawTextCore(HDC hdc, LPCWSTR text, int count, LPRECT rect, UINT format,
     ul.push_back(false);
   }
 
+  if (cps.empty()) {
+    // Nothing but a prefix: measured like empty text.
+    if (format & DT_CALCRECT) {
+      rect->right = rect->left;
+      rect->bottom = rect->top + (single ? lineHeight : 0);
+    }
+    return single ? lineHeight : 0;
+  }
+
   Measurer m{face, (format & DT_EXPANDTABS) != 0, tabLength * tm.tmAveCharWidth};
   int avail = (rect->right - rect->left) - lmargin - rmargin;
   bool ellipsis = (format & (DT_END_ELLIPSIS | DT_WORD_ELLIPSIS | DT_PATH_ELLIPSIS)) != 0;
