@@ -285,6 +285,11 @@ class TControl : public TComponent {
   int FHeight = 0;
   TControlStyle FControlStyle = csCaptureMouse | csClickEvents | csSetCaption | csDoubleClicks;
   bool FAutoSize = false;
+  bool FVisible = true;
+  bool FEnabled = true;
+  TColor FColor = clWindow;
+  bool FParentColor = true;
+  bool FParentFont = true;
 
  private:
   friend class TWinControl;
@@ -298,12 +303,7 @@ class TControl : public TComponent {
   TWinControl* FParent = nullptr;
   TAlign FAlign = alNone;
   TAnchors FAnchors = DefaultAnchors;
-  bool FVisible = true;
-  bool FEnabled = true;
-  TColor FColor = clWindow;
-  bool FParentColor = false;
   TFont* FFont = nullptr;
-  bool FParentFont = true;
   bool FInFontChange = false;
   TCursor FCursor = crDefault;
   TUnicodeString FHint;
