@@ -691,8 +691,10 @@ void TScanner::ReadTag() {
       token.clear();
     };
     ++pos_;  // past the space that ended the name
+    // The attributes end at the first ">"; quotes only protect spaces.
     for (; pos_ < n; ++pos_) {
       const char16_t c = text_[pos_];
+      if (c == u'>') break;
       if (quote) {
         if (c == quote) {
           quote = 0;
@@ -704,7 +706,6 @@ void TScanner::ReadTag() {
         }
         continue;
       }
-      if (c == u'>') break;
       if (c == u' ') {
         endToken();
       } else {
