@@ -108,6 +108,18 @@ struct NCCALCSIZE_PARAMS {
   void* lppos = nullptr;
 };
 
+// WM_WINDOWPOSCHANGED: lParam points to the new position; DefWindowProcW turns it into
+// WM_MOVE (client origin in the parent's client coordinates) and WM_SIZE (client size).
+struct WINDOWPOS {
+  HWND hwnd = nullptr;
+  HWND hwndInsertAfter = nullptr;
+  int x = 0;
+  int y = 0;
+  int cx = 0;
+  int cy = 0;
+  UINT flags = 0;
+};
+
 struct TRACKMOUSEEVENT {
   DWORD cbSize = sizeof(TRACKMOUSEEVENT);
   DWORD dwFlags = 0;
