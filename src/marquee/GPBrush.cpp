@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 
 #include "marquee/GPGraphicsPath.h"
 #include "marquee/GPImage.h"
@@ -295,7 +296,7 @@ TGPPathGradientBrush::TGPPathGradientBrush(const TGPGraphicsPath* path) {
       cur = &outlines_.back();
       cur->push_back({pts[i].X, pts[i].Y, int(i)});
     } else if (type == TGPGraphicsPath::ptBezier && i + 2 < pts.size()) {
-      const auto& p0 = cur->back();
+      const Vertex p0 = cur->back();
       const auto &p1 = pts[i], &p2 = pts[i + 1], &p3 = pts[i + 2];
       constexpr int kSteps = 8;
       for (int k = 1; k <= kSteps; ++k) {
@@ -325,6 +326,13 @@ TGPPathGradientBrush::TGPPathGradientBrush(const TGPGraphicsPath* path) {
       sx += a.x, sy += a.y, ++n;
     }
   }
+  minX_ = minY_ = std::numeric_limits<double>::infinity();
+  maxX_ = maxY_ = -std::numeric_limits<double>::infinity();
+  for (const auto& fig : outlines_)
+    for (const Vertex& v : fig) {
+      minX_ = std::min(minX_, v.x), maxX_ = std::max(maxX_, v.x);
+      minY_ = std::min(minY_, v.y), maxY_ = std::max(maxY_, v.y);
+    }
   if (std::fabs(area) > 1e-9) {
     center_ = {float(cx / (3 * area)), float(cy / (3 * area))};
   } else {
@@ -336,14 +344,12 @@ Status TGPPathGradientBrush::SetCenterPoint(const TGPPointF& p) {
   if (outlines_.empty() || !std::isfinite(p.X) || !std::isfinite(p.Y))
     return lastResult = InvalidParameter;
   center_ = p;
-  dirty_ = true;
   return Ok;
 }
 
 Status TGPPathGradientBrush::SetCenterColor(ARGB color) {
   if (outlines_.empty()) return lastResult = InvalidParameter;
   centerColor_ = color;
-  dirty_ = true;
   return Ok;
 }
 
@@ -351,7 +357,6 @@ Status TGPPathGradientBrush::SetSurroundColors(const ARGB* colors, int* count) {
   if (!colors || !count || *count < 1 || pathPointCount_ == 0 || size_t(*count) > pathPointCount_)
     return lastResult = InvalidParameter;
   surround_.assign(colors, colors + *count);
-  dirty_ = true;
   return Ok;
 }
 
@@ -365,7 +370,6 @@ Status TGPPathGradientBrush::SetInterpolationColors(const ARGB* colors, const fl
     if (!(positions[i] >= positions[i - 1])) return lastResult = InvalidParameter;
   blendColors_.assign(colors, colors + count);
   blendPositions_.assign(positions, positions + count);
-  dirty_ = true;
   return Ok;
 }
 
@@ -376,73 +380,108 @@ Status TGPPathGradientBrush::SetWrapMode(WrapMode mode) {
 }
 
 _cairo_pattern* TGPPathGradientBrush::Native() const {
-  if (outlines_.empty()) return nullptr;
-  if (dirty_) {
-    Build();
-    dirty_ = false;
-  }
-  return pattern_;
+  return NativeFor(minX_, minY_, maxX_, maxY_);
 }
 
-void TGPPathGradientBrush::Build() const {
-  if (pattern_) cairo_pattern_destroy(pattern_);
-  pattern_ = cairo_pattern_create_mesh();
+namespace {
+
+ARGB Lerp(ARGB a, ARGB b, double t) {
+  auto ch = [&](int shift) {
+    double x = double((a >> shift) & 255), y = double((b >> shift) & 255);
+    return uint32_t(std::lround(x + (y - x) * t)) & 255;
+  };
+  return ch(24) << 24 | ch(16) << 16 | ch(8) << 8 | ch(0);
+}
+
+}  // namespace
+
+// The first crossing of the ray from the centre through (x, y) with the outline gives the
+// pixel's position; per-point surround colours blend along the edge that was crossed.
+ARGB TGPPathGradientBrush::ColorAt(double x, double y) const {
   const double cx = center_.X, cy = center_.Y;
-  // Rings from the outline (position 0) to the centre (position 1), each with its colour.
-  struct Ring {
-    double pos;
-    ARGB color;
-    bool fromSurround;
-  };
-  std::vector<Ring> rings;
-  if (blendColors_.size() >= 2) {
-    for (size_t i = 0; i < blendColors_.size(); ++i)
-      rings.push_back({blendPositions_[i], blendColors_[i], false});
-  } else if (blendColors_.size() == 1) {
-    rings = {{0, blendColors_[0], false}, {1, blendColors_[0], false}};
+  const double dx = x - cx, dy = y - cy;
+  double s;
+  ARGB outer = surround_.front();
+  if (dx == 0 && dy == 0) {
+    s = 1;
   } else {
-    rings = {{0, 0, true}, {1, centerColor_, false}};
+    double best = std::numeric_limits<double>::infinity();
+    for (const auto& fig : outlines_) {
+      const size_t n = fig.size();
+      for (size_t i = 0; i < n; ++i) {
+        const Vertex& a = fig[i];
+        const Vertex& b = fig[(i + 1) % n];
+        const double ex = b.x - a.x, ey = b.y - a.y;
+        const double det = dy * ex - dx * ey;
+        if (std::fabs(det) < 1e-12) continue;
+        const double wx = a.x - cx, wy = a.y - cy;
+        const double t = (wy * ex - wx * ey) / det;
+        const double u = (dx * wy - dy * wx) / det;
+        if (t <= 0 || u < 0 || u > 1 || t >= best) continue;
+        best = t;
+        if (surround_.size() > 1) {
+          auto at = [&](int index) {
+            size_t k = size_t(std::max(index, 0));
+            return k < surround_.size() ? surround_[k] : surround_.back();
+          };
+          outer = Lerp(at(a.pointIndex), at(b.pointIndex), u);
+        }
+      }
+    }
+    if (!(best >= 1)) return 0;  // outside the outline, or no crossing
+    s = 1 - 1 / best;
   }
-  auto surround = [&](int pointIndex) {
-    size_t i = size_t(std::max(pointIndex, 0));
-    return i < surround_.size() ? surround_[i] : surround_.back();
-  };
-  auto corner = [&](int k, const Ring& ring, const Vertex& v) {
-    double r, g, b, a;
-    ToRgba(ring.fromSurround ? surround(v.pointIndex) : ring.color, &r, &g, &b, &a);
-    cairo_mesh_pattern_set_corner_color_rgba(pattern_, unsigned(k), r, g, b, a);
-  };
-  for (const auto& fig : outlines_) {
-    if (fig.size() < 2) continue;
-    for (size_t i = 0; i < fig.size(); ++i) {
-      const Vertex& a = fig[i];
-      const Vertex& b = fig[(i + 1) % fig.size()];
-      if (a.x == b.x && a.y == b.y) continue;
-      for (size_t k = 0; k + 1 < rings.size(); ++k) {
-        const Ring &r0 = rings[k], &r1 = rings[k + 1];
-        if (r1.pos <= r0.pos) continue;
-        auto at = [&](const Vertex& v, double pos, double* x, double* y) {
-          *x = cx + (1 - pos) * (v.x - cx);
-          *y = cy + (1 - pos) * (v.y - cy);
-        };
-        double ax0, ay0, bx0, by0, ax1, ay1, bx1, by1;
-        at(a, r0.pos, &ax0, &ay0);
-        at(b, r0.pos, &bx0, &by0);
-        at(b, r1.pos, &bx1, &by1);
-        at(a, r1.pos, &ax1, &ay1);
-        cairo_mesh_pattern_begin_patch(pattern_);
-        cairo_mesh_pattern_move_to(pattern_, ax0, ay0);
-        cairo_mesh_pattern_line_to(pattern_, bx0, by0);
-        cairo_mesh_pattern_line_to(pattern_, bx1, by1);
-        cairo_mesh_pattern_line_to(pattern_, ax1, ay1);
-        corner(0, r0, a);
-        corner(1, r0, b);
-        corner(2, r1, b);
-        corner(3, r1, a);
-        cairo_mesh_pattern_end_patch(pattern_);
+  if (blendColors_.size() == 1) return blendColors_[0];
+  if (blendColors_.size() >= 2) {
+    for (size_t k = 0; k + 1 < blendColors_.size(); ++k) {
+      const double p0 = blendPositions_[k], p1 = blendPositions_[k + 1];
+      if (s <= p1 || k + 2 == blendColors_.size()) {
+        const double t = p1 > p0 ? std::clamp((s - p0) / (p1 - p0), 0.0, 1.0) : 1.0;
+        return Lerp(blendColors_[k], blendColors_[k + 1], t);
       }
     }
   }
+  return Lerp(outer, centerColor_, s);
+}
+
+_cairo_pattern* TGPPathGradientBrush::NativeFor(double x0, double y0, double x1, double y1) const {
+  if (outlines_.empty()) return nullptr;
+  if (pattern_) cairo_pattern_destroy(pattern_);
+  pattern_ = nullptr;
+  // Only the part inside both the painted area and the outline's bounds is computed.
+  const double bx0 = std::floor(std::max(x0, minX_)), by0 = std::floor(std::max(y0, minY_));
+  const double bx1 = std::ceil(std::min(x1, maxX_)), by1 = std::ceil(std::min(y1, maxY_));
+  const int w = int(std::clamp(bx1 - bx0, 0.0, 8192.0)),
+            h = int(std::clamp(by1 - by0, 0.0, 8192.0));
+  if (w <= 0 || h <= 0) {
+    pattern_ = cairo_pattern_create_rgba(0, 0, 0, 0);
+    return pattern_;
+  }
+  cairo_surface_t* img = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+  if (cairo_surface_status(img) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(img);
+    return nullptr;
+  }
+  uint8_t* data = cairo_image_surface_get_data(img);
+  const int stride = cairo_image_surface_get_stride(img);
+  for (int py = 0; py < h; ++py) {
+    uint32_t* row = reinterpret_cast<uint32_t*>(data + py * stride);
+    for (int px = 0; px < w; ++px) {
+      ARGB c = ColorAt(bx0 + px + 0.5, by0 + py + 0.5);
+      uint32_t a = c >> 24;
+      auto ch = [&](int shift) { return (((c >> shift) & 255) * a + 127) / 255; };
+      row[px] = a << 24 | ch(16) << 16 | ch(8) << 8 | ch(0);
+    }
+  }
+  cairo_surface_mark_dirty(img);
+  pattern_ = cairo_pattern_create_for_surface(img);
+  cairo_surface_destroy(img);
+  cairo_matrix_t m;
+  cairo_matrix_init_translate(&m, -bx0, -by0);
+  cairo_pattern_set_matrix(pattern_, &m);
+  cairo_pattern_set_filter(pattern_, CAIRO_FILTER_NEAREST);
+  cairo_pattern_set_extend(pattern_, CAIRO_EXTEND_NONE);
+  return pattern_;
 }
 
 // ----- texture -------------------------------------------------------------------------

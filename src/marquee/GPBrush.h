@@ -42,6 +42,11 @@ class TGPBrush : public TGPBase {
   Status GetLastStatus() const { return lastResult; }
   // The pattern to paint with, or null when the brush could not be made.
   virtual _cairo_pattern* Native() const { return pattern_; }
+  // The pattern for painting inside the logical box (x0, y0)-(x1, y1) only.
+  virtual _cairo_pattern* NativeFor(double x0, double y0, double x1, double y1) const {
+    (void)x0, (void)y0, (void)x1, (void)y1;
+    return Native();
+  }
 
   Status lastResult = Ok;
 
@@ -93,8 +98,10 @@ class TGPLinearGradientBrush : public TGPBrush {
   bool gamma_ = false;
 };
 
-// A gradient from a centre point to the outline of a path, drawn as a cairo mesh: one
-// patch per outline edge and blend interval. Outside the outline it paints nothing (clamp).
+// A gradient from a centre point to the outline of a path. Each pixel takes the colour of
+// its position on the ray from the centre through it: 0 where the ray meets the outline,
+// 1 at the centre. Outside the outline it paints nothing (clamp). The pixels are computed
+// for the area being painted.
 class TGPPathGradientBrush : public TGPBrush {
  public:
   explicit TGPPathGradientBrush(const TGPGraphicsPath* path);
@@ -110,22 +117,23 @@ class TGPPathGradientBrush : public TGPBrush {
   Status SetWrapMode(WrapMode mode);
   int GetPointCount() const { return int(pathPointCount_); }
   _cairo_pattern* Native() const override;
+  _cairo_pattern* NativeFor(double x0, double y0, double x1, double y1) const override;
 
  private:
   struct Vertex {
     double x, y;
     int pointIndex;  // the path point it comes from
   };
-  void Build() const;
+  ARGB ColorAt(double x, double y) const;
   std::vector<std::vector<Vertex>> outlines_;  // flattened figures
   size_t pathPointCount_ = 0;
+  double minX_ = 0, minY_ = 0, maxX_ = 0, maxY_ = 0;
   TGPPointF center_{};
   ARGB centerColor_ = 0xFFFFFFFF;
   std::vector<ARGB> surround_{0xFFFFFFFF};
   std::vector<ARGB> blendColors_;
   std::vector<float> blendPositions_;
   WrapMode wrap_ = WrapModeClamp;
-  mutable bool dirty_ = true;
 };
 
 class TGPTextureBrush : public TGPBrush {

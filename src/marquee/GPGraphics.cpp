@@ -2,6 +2,7 @@
 
 #include <cairo.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "marquee/GPBrush.h"
@@ -80,7 +81,11 @@ bool Finite(float a, float b, float c, float d) {
 }  // namespace
 
 Status TGPGraphics::Fill(const TGPBrush* brush) {
-  cairo_pattern_t* p = brush->Native();
+  double x0, y0, x1, y1, cx0, cy0, cx1, cy1;
+  cairo_fill_extents(cr_, &x0, &y0, &x1, &y1);
+  cairo_clip_extents(cr_, &cx0, &cy0, &cx1, &cy1);
+  cairo_pattern_t* p =
+      brush->NativeFor(std::max(x0, cx0), std::max(y0, cy0), std::min(x1, cx1), std::min(y1, cy1));
   if (!p) {
     cairo_new_path(cr_);
     return Keep(brush->lastResult != Ok ? brush->lastResult : InvalidParameter);
