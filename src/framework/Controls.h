@@ -438,6 +438,7 @@ class TWinControl : public TControl {
 
   void WndProc(TMessage& message) override;
   void Loaded() override;
+  void SetParent(TWinControl* parent) override;
 
  protected:
   // The window's styles. Subclasses add, e.g., WS_EX_TRANSPARENT or their own frame.
@@ -477,7 +478,6 @@ class TWinControl : public TControl {
   void TextChanged() override;
   void DefaultHandler(TMessage& message) override;
   HWND PaintWindowHandle() const override { return FHandle; }
-  void SetParent(TWinControl* parent) override;
 
   // Notifies every child of a parent-colour / parent-font change.
   void NotifyControls(UINT msg);

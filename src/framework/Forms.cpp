@@ -16,7 +16,7 @@ constexpr UINT CM_RELEASE = CM_BASE + 33;
 bool gAtExitRegistered = false;
 
 void DestroyApplicationForms() {
-  if (Application) Application->Reset();
+  if (Application && Application->ComponentCount() > 0) Application->DestroyComponents();
 }
 
 // The default (or cancel) button among the form's descendants that can be pressed now.
