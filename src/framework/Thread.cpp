@@ -91,7 +91,10 @@ void SynchronizeImpl(TThread* thread, std::atomic<bool>* inSync, std::function<v
   SyncEntry entry{std::move(call)};
   std::unique_lock<std::mutex> lock(s.mutex);
   if (inSync) inSync->store(true);
-  if (s.exiting) ParkForever(lock, s);
+  if (s.exiting) {
+    s.cv.notify_all();  // a WaitFor during the exit sees it parked
+    ParkForever(lock, s);
+  }
   s.queue.push_back(&entry);
   WakeMainThreadLocked(s);
   // Released only by the call having run; an exit meanwhile leaves the worker parked here.
