@@ -64,6 +64,8 @@ class TGraphicsObject : public TPersistent {
 class TFont : public TGraphicsObject {
  public:
   KX_DECLARE_CLASS(TFont)
+
+ public:
   TFont();  // "Tahoma", Height -11, clWindowText, DEFAULT_CHARSET
 
   void Assign(const TPersistent* source) override;
@@ -103,6 +105,8 @@ const TEnumInfo* BrushStyleInfo();
 class TBrush : public TGraphicsObject {
  public:
   KX_DECLARE_CLASS(TBrush)
+
+ public:
   TBrush();  // clWhite, bsSolid
 
   void Assign(const TPersistent* source) override;
@@ -132,6 +136,8 @@ const TEnumInfo* PenStyleInfo();
 class TPen : public TGraphicsObject {
  public:
   KX_DECLARE_CLASS(TPen)
+
+ public:
   TPen();  // clBlack, width 1, psSolid
 
   void Assign(const TPersistent* source) override;
