@@ -585,10 +585,12 @@ void FillSurfaceRect(DCObj* dc, const RECT& r, uint32_t pixel) {
   for (const RECT& c : ClipRects(dc)) {
     RECT i = Intersect(c, r);
     if (IsEmpty(i)) continue;
-    for (int y = i.top; y < i.bottom; ++y) {
-      uint32_t* row = px.Row(y);
-      std::fill(row + i.left, row + i.right, pixel);
-    }
+    // One row is filled, the others are copied from it: block copies beat element stores.
+    uint32_t* first = px.Row(i.top) + i.left;
+    size_t n = size_t(i.right - i.left);
+    std::fill(first, first + n, pixel);
+    for (int y = i.top + 1; y < i.bottom; ++y)
+      std::memcpy(px.Row(y) + i.left, first, n * 4);
   }
 }
 
