@@ -30,9 +30,10 @@ void MouseDown(int x, int y, Button button = Button::Left);
 void MouseUp(int x, int y, Button button = Button::Left);
 void Click(int x, int y, Button button = Button::Left);  // move, down, up
 void MouseWheel(int x, int y, int delta);                // delta in WHEEL_DELTA units
+void MouseOut();                                         // the mouse leaves the display window
 void KeyDown(UINT vk, unsigned shift = 0);
 void KeyUp(UINT vk, unsigned shift = 0);
-void PressKey(UINT vk, unsigned shift = 0);  // down, then up
+void PressKey(UINT vk, unsigned shift = 0);  // down, up, and the modifiers released
 void TypeText(std::u16string_view text);     // text input: one WM_CHAR per UTF-16 unit
 
 // Advances the virtual clock by `ms`, stepping to every timer and caret blink that comes

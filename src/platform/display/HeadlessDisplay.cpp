@@ -117,6 +117,11 @@ void MouseWheel(int x, int y, int delta) {
   Process();
 }
 
+void MouseOut() {
+  ws::InputMouseOutside();
+  Process();
+}
+
 void KeyDown(UINT vk, unsigned shift) {
   ws::InputKey(vk, true, shift);
   if (char16_t ch = TextOfKey(vk, shift)) {
@@ -134,6 +139,7 @@ void KeyUp(UINT vk, unsigned shift) {
 void PressKey(UINT vk, unsigned shift) {
   KeyDown(vk, shift);
   KeyUp(vk, shift);
+  ws::SetModifierState(0);
 }
 
 void TypeText(std::u16string_view text) {

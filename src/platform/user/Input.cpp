@@ -235,6 +235,12 @@ void InputKey(UINT vk, bool down, unsigned modifiers) {
   PushInput(target, msg, vk, lp);
 }
 
+void SetModifierState(unsigned modifiers) {
+  SetKey(VK_SHIFT, (modifiers & 1) != 0);
+  SetKey(VK_CONTROL, (modifiers & 2) != 0);
+  SetKey(VK_MENU, (modifiers & 4) != 0);
+}
+
 void InputText(std::u16string_view text) {
   HWND target = KeyTarget();
   if (!target) return;
@@ -285,6 +291,21 @@ HWND SetFocus(HWND hwnd) {
   gFocus = hwnd;
   if (hwnd) SendMessageW(hwnd, WM_SETFOCUS, reinterpret_cast<WPARAM>(old), 0);
   return old;
+}
+
+HWND WindowFromPoint(POINT screenPt) {
+  return HitTest(screenPt).hwnd;
+}
+
+HWND ChildWindowFromPoint(HWND parent, POINT clientPt) {
+  Window* p = AsWindow(parent);
+  if (!p) return nullptr;
+  RECT cr;
+  GetClientRect(parent, &cr);
+  if (!Contains(cr, clientPt)) return nullptr;
+  for (auto it = p->children.rbegin(); it != p->children.rend(); ++it)
+    if (((*it)->style & WS_VISIBLE) && Contains((*it)->rect, clientPt)) return *it;
+  return parent;
 }
 
 HWND GetFocus() {

@@ -123,6 +123,8 @@ void InputMouseWheel(int x, int y, int delta);
 void InputMouseOutside();
 void InputKey(UINT vk, bool down, unsigned modifiers);  // modifiers: 1 shift, 2 ctrl, 4 alt
 void InputText(std::u16string_view text);
+// Sets the modifier keys' state without sending messages (injected keys end with them up).
+void SetModifierState(unsigned modifiers);
 void InputClose();
 void InputExposed();
 void InputActivate(bool active);
