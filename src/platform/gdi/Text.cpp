@@ -413,7 +413,7 @@ int DrawTextCore(HDC hdc, LPCWSTR text, int count, LPRECT rect, UINT format,
     rect->right = rect->left + maxWidth + lmargin + rmargin;
     rect->bottom = rect->top + total;
     if (params) params->uiLengthDrawn = UINT(n);
-    return (y - rect->top) + total;
+    return total;
   }
 
   RECT clip = LogicalToSurface(dc, *rect);
