@@ -103,15 +103,10 @@ void THTTPGetThread::SplitAddress(const AnsiString& address, AnsiString& host, A
     rest = address.substr(8);
     secure = true;
   }
-  size_t slash = rest.find_first_of("/?");
-  if (slash == AnsiString::npos) {
-    host = rest;
-    path = "/";
-  } else {
-    host = rest.substr(0, slash);
-    path = rest.substr(slash);
-    if (path.front() != '/') path.insert(path.begin(), '/');
-  }
+  const size_t slash = rest.find_first_of("/?");
+  host = rest.substr(0, slash);
+  path = slash == AnsiString::npos ? AnsiString() : rest.substr(slash);
+  if (path.empty() || path.front() != '/') path = AnsiString(1, '/') + path;
 
   port = secure ? INTERNET_DEFAULT_HTTPS_PORT : INTERNET_DEFAULT_HTTP_PORT;
   size_t colon = AnsiString::npos;

@@ -74,8 +74,9 @@ struct GetterEvents {
   TObject* outcomeSender = nullptr;
   std::vector<std::pair<int32_t, int32_t>> progress;  // TotalSize, Readed
   std::vector<TObject*> progressSenders;
-  std::function<void()> onProgress;  // runs inside each progress event
-  std::function<void()> onOutcome;   // runs inside the outcome event
+  std::vector<bool> progressFromWorker;  // the sender was a worker, checked during the call
+  std::function<void()> onProgress;      // runs inside each progress event
+  std::function<void()> onOutcome;       // runs inside the outcome event
 
   int Outcomes() const { return errors + files + strings; }
 
@@ -105,6 +106,7 @@ struct GetterEvents {
       log.push_back("progress");
       progress.emplace_back(total, readed);
       progressSenders.push_back(s);
+      progressFromWorker.push_back(dynamic_cast<THTTPGetThread*>(s) != nullptr);
       if (onProgress) onProgress();
     }));
   }

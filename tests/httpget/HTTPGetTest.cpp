@@ -17,6 +17,14 @@
 
 using namespace kx::test;
 
+#if defined(__SANITIZE_THREAD__)
+// Ending the process inside an outcome event leaves the parked worker and the fixture
+// server's threads behind, by design; that is not a leak worth a report.
+extern "C" const char* __tsan_default_options() {
+  return "report_thread_leaks=0";
+}
+#endif
+
 namespace {
 
 std::string Pattern(size_t n) {
@@ -229,7 +237,7 @@ TEST_F(GetterTest, ProgressReportsEveryChunkWithTheWorkerAsSender) {
     EXPECT_LE(events.progress[i].second - last, 1025);
     last = events.progress[i].second;
     EXPECT_NE(events.progressSenders[i], getter.get());
-    EXPECT_NE(dynamic_cast<THTTPGetThread*>(events.progressSenders[i]), nullptr);
+    EXPECT_TRUE(events.progressFromWorker[i]);
   }
   EXPECT_EQ(last, int32_t(body.size()));
   EXPECT_EQ(events.log.back(), "file");
