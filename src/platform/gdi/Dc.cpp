@@ -262,8 +262,9 @@ struct SourcePixels {
   const unsigned char* data = nullptr;
   size_t stride = 0;
   RECT area;  // readable area, surface pixels
+  // Row y, indexed from area.left.
   const uint32_t* Row(int y) const {
-    return reinterpret_cast<const uint32_t*>(data + size_t(y - area.top) * stride) - area.left;
+    return reinterpret_cast<const uint32_t*>(data + size_t(y - area.top) * stride);
   }
 };
 
@@ -361,7 +362,9 @@ bool Transfer(DCObj* d, int dx, int dy, int dw, int dh, DCObj* s, int sx, int sy
         // Plain copy: the part of the row that has source pixels.
         int x0 = std::max<int>(i.left, src.area.left - sr.left + dr.left);
         int x1 = std::min<int>(i.right, src.area.right - sr.left + dr.left);
-        if (x1 > x0) std::memcpy(row + x0, srow + (sr.left + x0 - dr.left), size_t(x1 - x0) * 4);
+        if (x1 > x0)
+          std::memcpy(row + x0, srow + (sr.left + x0 - dr.left - src.area.left),
+                      size_t(x1 - x0) * 4);
         continue;
       }
       for (int x = i.left; x < i.right; ++x) {
@@ -371,7 +374,7 @@ bool Transfer(DCObj* d, int dx, int dy, int dw, int dh, DCObj* s, int sx, int sy
         if (flipX) srcX = sr.right - 1 - (srcX - sr.left);
         if (haveSource) {
           if (srcX < src.area.left || srcX >= src.area.right) continue;
-          op(row[x], srow[srcX]);
+          op(row[x], srow[srcX - src.area.left]);
         } else {
           op(row[x], 0u);
         }

@@ -51,10 +51,10 @@ void DrawGlyphs(DCObj* dc, FontFace& face, const std::vector<char32_t>& cps,
         if (IsEmpty(b)) continue;
         for (int y = b.top; y < b.bottom; ++y) {
           uint32_t* row = px.Row(y);
-          const uint8_t* cov =
-              &g.coverage[size_t(y - (baseline - g.top)) * size_t(g.width)] - (pen + g.left);
+          const uint8_t* cov = &g.coverage[size_t(y - (baseline - g.top)) * size_t(g.width)];
+          const int gx = pen + g.left;
           for (int xx = b.left; xx < b.right; ++xx) {
-            uint32_t a = cov[xx];
+            uint32_t a = cov[xx - gx];
             if (a == 0) continue;
             if (a == 255) {
               row[xx] = solid;
