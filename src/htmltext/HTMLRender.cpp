@@ -17,10 +17,7 @@ namespace {
 // The engine's font cache never holds more fonts than this; a caption that asks for more
 // starts the cache afresh.
 constexpr size_t kMaxCachedFonts = 512;
-
-int SignOf(int v) {
-  return v < 0 ? -1 : (v > 0 ? 1 : 0);
-}
+constexpr int kMaxFontHeight = 1000;
 
 // Round half to even of num / den (den > 0, num >= 0).
 int64_t RoundHalfEven(int64_t num, int64_t den) {
@@ -209,6 +206,9 @@ size_t THTMLRender::FontKeyHash::operator()(const FontKey& k) const {
 
 THTMLRender::FontEntry* THTMLRender::Font(const TUnicodeString& face, int height, TFontStyles style,
                                           BYTE charset) {
+  // Heights beyond any screen are measured and drawn at the largest sensible size, so a
+  // hostile caption cannot make the font engine rasterise giant glyphs.
+  height = std::clamp(height, -kMaxFontHeight, kMaxFontHeight);
   FontKey key{face, height, style.ToByte(), charset};
   auto it = FFonts.find(key);
   if (it != FFonts.end()) return it->second.get();
@@ -403,7 +403,10 @@ void THTMLRender::DrawTextEx(TCanvas* canvas, TPoint src, TRect ar, bool useOver
   draw->Font()->SetCharset(data->FCharset);
   const int savedBkMode = GetBkMode(dc);
 
-  FontEntry* lastFont = nullptr;  // the font of the item drawn last
+  // The font of the run drawn last (list numbers use it), as the cache key: an entry may be
+  // dropped when the cache starts afresh.
+  const THTMLItem* lastRun = nullptr;
+  TFontStyles lastStyle;
   THTMLBreakItem* line = nullptr;
   int x = 0, y = 0;
   auto& items = data->FArray;
@@ -458,8 +461,10 @@ void THTMLRender::DrawTextEx(TCanvas* canvas, TPoint src, TRect ar, bool useOver
             yy -= h / 2;
           else if (li->IsSub())
             yy += h / 4;
-          if (lastFont) {
-            SelectObject(dc, lastFont->font);
+          if (lastRun) {
+            SelectObject(
+                dc,
+                Font(lastRun->FFontRef, lastRun->MeasureHeight(), lastStyle, data->FCharset)->font);
           } else {
             SelectObject(dc, draw->Font()->Handle());
           }
@@ -495,7 +500,8 @@ void THTMLRender::DrawTextEx(TCanvas* canvas, TPoint src, TRect ar, bool useOver
           }
         }
         FontEntry* font = Font(item->FFontRef, item->MeasureHeight(), style, data->FCharset);
-        lastFont = font;
+        lastRun = item;
+        lastStyle = style;
         SelectObject(dc, font->font);
         if (bk == clNone) {
           SetBkMode(dc, TRANSPARENT);

@@ -81,11 +81,13 @@ TEST_F(Draw, OverColoursGreyPlainRunsOnly) {
   const uint32_t pa = darkest(xa, xb - 1);
   EXPECT_EQ(pa, Rgb(109, 109, 109));  // clGrayText
   const uint32_t pb = darkest(xb, xb + e.Data().Items(2)->FWidth - 1);
-  EXPECT_EQ(Red(pb), 255);
-  EXPECT_EQ(Blue(pb), 0);
+  // Anti-aliased thin strokes: the colour dominates without reaching full strength.
+  EXPECT_GT(Red(pb), 200);
+  EXPECT_LT(Blue(pb), 80);
+  EXPECT_LT(Green(pb), 80);
   const uint32_t pc = darkest(xc, 100);
-  EXPECT_EQ(Blue(pc), 255);  // links keep the link colour
-  EXPECT_EQ(Red(pc), 0);
+  EXPECT_GT(Blue(pc), 200);  // links keep the link colour
+  EXPECT_LT(Red(pc), 80);
   if (HasFailure()) Save(*b);
 }
 

@@ -151,9 +151,10 @@ TEST(Parser, FontEndRestoresColourAndCount) {
 TEST(Parser, UnmatchedFontEndChangesNothing) {
   Engine e;
   THTMLData& d = e.Parse("a</font>b");
-  ASSERT_EQ(d.ItemCount(), 2);
-  EXPECT_EQ(d.Items(1)->FText, u"ab");
-  EXPECT_EQ(d.Items(1)->FontHeight, -13);
+  ASSERT_EQ(Signatures(d), (std::vector<std::string>{"Para", "Char\"a\"", "Char\"b\""}));
+  EXPECT_EQ(d.Items(2)->FontHeight, -13);
+  EXPECT_EQ(d.Items(2)->FontColor, clBlack);
+  EXPECT_EQ(d.Items(2)->FFntCnt, 0);
 }
 
 TEST(Parser, FaceAndBackgroundGoIntoTheRun) {
