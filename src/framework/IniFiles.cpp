@@ -49,6 +49,7 @@ class IniDocument {
     std::string text;  // without its line ending
     Kind kind = Kind::Other;
     std::string folded;  // section or key name, folded
+    std::string eol;     // its line ending as read ("" for a last line without one)
   };
 
   void Parse(std::string_view text) {
@@ -56,12 +57,21 @@ class IniDocument {
     bom_ = text.substr(0, 3) == "\xEF\xBB\xBF";
     if (bom_) text.remove_prefix(3);
     size_t nl = text.find('\n');
-    crlf_ = nl != std::string_view::npos && nl > 0 && text[nl - 1] == '\r';
+    eol_ = nl != std::string_view::npos && nl > 0 && text[nl - 1] == '\r' ? "\r\n" : "\n";
+    // Every line keeps its own ending, so untouched lines are written back byte for byte.
     while (!text.empty()) {
       size_t end = text.find('\n');
       std::string_view line = text.substr(0, end);
-      if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+      std::string eol;
+      if (end != std::string_view::npos) {
+        eol = "\n";
+        if (!line.empty() && line.back() == '\r') {
+          line.remove_suffix(1);
+          eol = "\r\n";
+        }
+      }
       lines_.push_back(Classify(std::string(line)));
+      lines_.back().eol = eol;
       if (end == std::string_view::npos) break;
       text.remove_prefix(end + 1);
     }
@@ -69,9 +79,8 @@ class IniDocument {
 
   std::string Text() const {
     std::string out = bom_ ? "\xEF\xBB\xBF" : "";
-    const char* eol = crlf_ ? "\r\n" : "\n";
     for (const Line& l : lines_)
-      out += l.text + eol;
+      out += l.text + l.eol;
     return out;
   }
 
@@ -118,9 +127,9 @@ class IniDocument {
       return false;
     size_t s = FindSection(section);
     if (s == npos) {
-      if (!lines_.empty() && !Trim(lines_.back().text).empty()) lines_.push_back(Classify(""));
-      lines_.push_back(Classify("[" + std::string(section) + "]"));
-      lines_.push_back(Classify(std::string(key) + "=" + std::string(value)));
+      if (!lines_.empty() && !Trim(lines_.back().text).empty()) InsertLine(lines_.size(), "");
+      InsertLine(lines_.size(), "[" + std::string(section) + "]");
+      InsertLine(lines_.size(), std::string(key) + "=" + std::string(value));
       return true;
     }
     size_t k = FindKey(section, key);
@@ -128,14 +137,15 @@ class IniDocument {
       // The key keeps its stored spelling; only the value changes.
       std::string stored(
           Trim(std::string_view(lines_[k].text).substr(0, lines_[k].text.find('='))));
+      std::string eol = lines_[k].eol;
       lines_[k] = Classify(stored + "=" + std::string(value));
+      lines_[k].eol = eol;
       return true;
     }
     size_t insertAt = s + 1;
     for (size_t i = s + 1, e = SectionEnd(s); i < e; ++i)
       if (lines_[i].kind == Kind::Key) insertAt = i + 1;
-    lines_.insert(lines_.begin() + long(insertAt),
-                  Classify(std::string(key) + "=" + std::string(value)));
+    InsertLine(insertAt, std::string(key) + "=" + std::string(value));
     return true;
   }
 
@@ -211,9 +221,18 @@ class IniDocument {
     return l;
   }
 
+  // A new line ends with the file's line ending; the line before it gets one if it had
+  // none (the last line of a file without a final line break).
+  void InsertLine(size_t at, std::string text) {
+    if (at > 0 && lines_[at - 1].eol.empty()) lines_[at - 1].eol = eol_;
+    Line l = Classify(std::move(text));
+    l.eol = eol_;
+    lines_.insert(lines_.begin() + long(at), std::move(l));
+  }
+
   std::vector<Line> lines_;
   bool bom_ = false;
-  bool crlf_ = false;
+  std::string eol_ = "\n";
 };
 
 }  // namespace kx

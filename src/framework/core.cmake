@@ -9,3 +9,8 @@ add_library(kx_fw_core STATIC
 )
 target_include_directories(kx_fw_core PUBLIC ${KX_SRC})
 target_link_libraries(kx_fw_core PUBLIC kx_user kx_kernel Threads::Threads)
+
+# The fuzz targets need the readers' own code instrumented for coverage.
+if(KX_FUZZ)
+  target_compile_options(kx_fw_core PRIVATE -fsanitize=fuzzer-no-link,address,undefined)
+endif()

@@ -100,6 +100,14 @@ TEST_F(IniFiles, UpdatesInPlaceAndKeepsOtherLines) {
             "N=-5\n");
 }
 
+TEST_F(IniFiles, UntouchedLinesKeepTheirBytes) {
+  TMemIniFile ini(u"");
+  ini.SetText("[A]\r\nx=1\ny=2\r\r\nlast");
+  EXPECT_TRUE(ini.WriteString(u"A", u"x", u"9"));
+  EXPECT_TRUE(ini.WriteString(u"B", u"z", u"3"));
+  EXPECT_EQ(ini.Text(), "[A]\r\nx=9\ny=2\r\r\nlast\r\n\r\n[B]\r\nz=3\r\n");
+}
+
 TEST_F(IniFiles, EraseSectionAndDeleteKey) {
   TMemIniFile ini(u"");
   ini.SetText("[A]\nx=1\n; note\n[B]\ny=2\nz=3\n");
