@@ -246,6 +246,8 @@ cairo_surface_t* ComposeTopLevel() {
   cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
   cairo_set_source_surface(cr, top->surface, 0, 0);
   cairo_paint(cr);
+  // SOURCE is unbounded: the pop-ups, smaller than the window, go OVER.
+  cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
   POINT ts = RootScreenPos(top);
   for (Window* r : Roots()) {
     if (r == top || !IsShownSelf(r) || !r->surface) continue;
