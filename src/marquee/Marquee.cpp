@@ -328,8 +328,10 @@ void TMarquee::WndProc(TMessage& message) {
 
 // With a device context given (the off-screen bitmap, or a caller's), the parent's
 // background is painted into it first, shifted so that the parent's client coordinates
-// land on this control; then the control paints. Without one, the paint goes through an
-// off-screen bitmap copied to the window in one block.
+// land on this control: the parent's erase and its windowless children (the framework's
+// paint message always paints on the window itself, so the parent's own Paint cannot be
+// drawn into another context). Then the control paints. Without a context the paint goes
+// through an off-screen bitmap copied to the window in one block.
 void TMarquee::PaintMessage(TMessage& message) {
   HDC dc = reinterpret_cast<HDC>(message.WParam);
   if (dc && Parent()) {
@@ -337,10 +339,15 @@ void TMarquee::PaintMessage(TMessage& message) {
     int saved = SaveDC(dc);
     OffsetWindowOrgEx(dc, mine.x - theirs.x, mine.y - theirs.y, nullptr);
     Parent()->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(dc));
-    Parent()->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+    Parent()->PaintControls(dc, nullptr);
     RestoreDC(dc, saved);
   }
-  if (!DoubleBuffered() || dc || !HandleAllocated()) {
+  if (dc) {
+    PaintHandler(dc);
+    message.Result = 0;
+    return;
+  }
+  if (!DoubleBuffered() || !HandleAllocated()) {
     TCustomControl::WndProc(message);
     return;
   }
