@@ -1,6 +1,7 @@
 #include "htmltext/HTMLItem.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "htmltext/HTMLData.h"
 #include "htmltext/HTMLRender.h"
@@ -10,6 +11,76 @@ const char* HTMLItemTypeName(THTMLItemType type) {
       "hitChar", "hitSoftBreak", "hitBreak",  "hitPara",  "hitBitmap",  "hitHR", "hitLI",
       "hitUL",   "hitOL",        "hitIndent", "hitInput", "hitControl", "hitVar"};
   return type <= hitVar ? names[type] : "hitUnknown";
+}
+
+namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+#define KX_HTML_ITEM_POOL 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define KX_HTML_ITEM_POOL 0
+#endif
+#endif
+#ifndef KX_HTML_ITEM_POOL
+#define KX_HTML_ITEM_POOL 1
+#endif
+
+// Free lists by size class (multiples of 64 bytes). Items live on the user-interface
+// thread; each thread keeps its own lists, and a block freed on another thread simply
+// joins that thread's list.
+class TItemPool {
+ public:
+  static constexpr size_t kGranule = 64;
+  static constexpr size_t kClasses = 8;                // up to 512 bytes
+  static constexpr size_t kMaxKeptPerClass = 1 << 16;  // bounded memory kept
+
+  void* Allocate(size_t size) {
+    const size_t c = (size + kGranule - 1) / kGranule;
+    if (c == 0 || c > kClasses) return ::operator new(size);
+    auto& list = lists_[c - 1];
+    if (list.empty()) return ::operator new(c* kGranule);
+    void* p = list.back();
+    list.pop_back();
+    return p;
+  }
+  void Free(void* p, size_t size) {
+    const size_t c = (size + kGranule - 1) / kGranule;
+    if (c == 0 || c > kClasses || lists_[c - 1].size() >= kMaxKeptPerClass) {
+      ::operator delete(p);
+      return;
+    }
+    lists_[c - 1].push_back(p);
+  }
+
+ private:
+  std::vector<void*> lists_[kClasses];
+};
+
+// Never destroyed: items may outlive the thread-local objects at exit.
+TItemPool& Pool() {
+  thread_local TItemPool* pool = new TItemPool();
+  return *pool;
+}
+
+}  // namespace
+
+void* THTMLItem::operator new(size_t size) {
+#if KX_HTML_ITEM_POOL
+  return Pool().Allocate(size);
+#else
+  return ::operator new(size);
+#endif
+}
+
+void THTMLItem::operator delete(void* p, size_t size) {
+  if (!p) return;
+#if KX_HTML_ITEM_POOL
+  Pool().Free(p, size);
+#else
+  (void)size;
+  ::operator delete(p);
+#endif
 }
 
 THTMLItem::THTMLItem(THTMLData* owner) : FOwner(owner) {}

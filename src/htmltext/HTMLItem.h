@@ -3,6 +3,7 @@
 // that line's width, height and largest descent.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "framework/Types.h"
@@ -46,6 +47,12 @@ class THTMLItem {
   virtual ~THTMLItem();
   THTMLItem(const THTMLItem&) = delete;
   THTMLItem& operator=(const THTMLItem&) = delete;
+
+  // Items come from a free list that keeps their memory between parses: a document of
+  // thousands of items is parsed again and again, and returning it all to the system after
+  // every parse makes each parse pay for fresh pages.
+  static void* operator new(size_t size);
+  static void operator delete(void* p, size_t size);
 
   // Appends the item's markup to `out`; nothing for plain items.
   virtual void AsHTML(TUnicodeString& out) const;
