@@ -67,10 +67,11 @@ class TControlCanvas final : public TCanvas {
   void CreateHandle() override {
     HWND wnd = nullptr;
     bool windowless = false;
-    if (auto* wc = dynamic_cast<TWinControl*>(FControl)) {
+    // Never creates a window: without one the canvas measures on a memory DC.
+    if (auto* wc = dynamic_cast<const TWinControl*>(FControl)) {
       wnd = wc->Handle();
-    } else if (FControl->Parent()) {
-      wnd = FControl->Parent()->Handle();
+    } else if (const TWinControl* parent = FControl->Parent()) {
+      wnd = parent->Handle();
       windowless = true;
     }
     HDC dc = nullptr;
@@ -376,9 +377,9 @@ void TControl::SetMouseCapture(bool v) {
   if (v) {
     HWND wnd = nullptr;
     if (auto* wc = dynamic_cast<TWinControl*>(this))
-      wnd = wc->Handle();
+      wnd = wc->FHandle;
     else if (FParent)
-      wnd = FParent->Handle();
+      wnd = FParent->FHandle;
     if (!wnd) return;
     gCaptureControl = this;
     ::SetCapture(wnd);
@@ -391,7 +392,7 @@ void TControl::SetMouseCapture(bool v) {
 
 void TControl::Invalidate() {
   if (!FParent || !FVisible) return;
-  HWND wnd = FParent->Handle();
+  HWND wnd = FParent->FHandle;
   if (!wnd) return;
   RECT r = BoundsRect();
   InvalidateRect(wnd, &r, TRUE);
@@ -818,7 +819,8 @@ void TWinControl::HandleNeeded() {
   if (FHandle || FDestroyingHandle) return;
   if (FParent) {
     FParent->HandleNeeded();
-    if (!FParent->FHandle) return;
+    // Creating the parent's window creates its children's, this one's included.
+    if (!FParent->FHandle || FHandle) return;
   } else if (!dynamic_cast<TCustomForm*>(this)) {
     return;  // a child control without a parent has no window
   }

@@ -250,18 +250,6 @@ void TButton::MouseMove(TShiftState shift, int x, int y) {
   TCustomControl::MouseMove(shift, x, y);
 }
 
-void TButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
-  if (button == mbLeft && FTracking) {
-    FTracking = false;
-    const bool inside = FDown;
-    SetDown(false);
-    TCustomControl::MouseUp(button, shift, x, y);
-    if (inside) Click();  // last: the handler may run a nested loop or free the button
-    return;
-  }
-  TCustomControl::MouseUp(button, shift, x, y);
-}
-
 void TButton::KeyDown(WORD& key, TShiftState shift) {
   TCustomControl::KeyDown(key, shift);
   if (key == VK_SPACE) {
@@ -302,7 +290,16 @@ UINT TButton::DialogCode() {
 }
 
 void TButton::WndProc(TMessage& message) {
-  if (message.Msg == WM_CAPTURECHANGED && FTracking) {
+  if (message.Msg == WM_LBUTTONUP && FTracking) {
+    // Decided before the release drops the capture (which would cancel the tracking).
+    FTracking = false;
+    const bool inside = FDown;
+    SetDown(false);
+    TCustomControl::WndProc(message);
+    if (inside) Click();  // last: the handler may run a nested loop or free the button
+    return;
+  }
+  if (message.Msg == WM_CAPTURECHANGED && FTracking && HWND(message.LParam) != Handle()) {
     FTracking = false;
     SetDown(false);
   }

@@ -89,7 +89,7 @@ TEST_F(StdCtrlsTest, LabelTransparencyWordWrapAndAccelerator) {
   EXPECT_EQ(img.ColorAt(50, 15), Rgb(clYellow));
   EXPECT_EQ(img.ColorAt(120, 15), Rgb(clAqua));
   TRect lines = InkBox(img, wrapped->BoundsRect(), Rgb(clWhite));
-  EXPECT_GT(RectHeight(lines), 40) << "the caption wraps onto several lines";
+  EXPECT_GT(RectHeight(lines), 30) << "the caption wraps onto several lines";
   EXPECT_LE(lines.right, 60);
   const int oneAmp = RectWidth(InkBox(img, accel->BoundsRect(), Rgb(clWhite)));
   const int twoAmps = RectWidth(InkBox(img, plain->BoundsRect(), Rgb(clWhite)));
