@@ -192,13 +192,18 @@ void TBackgroundFill::NotifyChange() {
   if (FOnChange && FUpdateCount == 0) FOnChange(this);
 }
 
+// The copy's own change notification folds into the one below.
 void TBackgroundFill::SetPicture(const TGPPicture* v) {
+  ++FUpdateCount;
   if (v != FPicture.get()) FPicture->Assign(v);
+  --FUpdateCount;
   NotifyChange();
 }
 
 void TBackgroundFill::SetBackGroundPicture(const TGPPicture* v) {
+  ++FUpdateCount;
   if (v != FBackGroundPicture.get()) FBackGroundPicture->Assign(v);
+  --FUpdateCount;
   NotifyChange();
 }
 

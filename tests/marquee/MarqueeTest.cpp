@@ -7,6 +7,7 @@
 
 #include "framework/Forms.h"
 #include "framework/Register.h"
+#include "framework/StdCtrls.h"
 #include "framework/Streaming.h"
 #include "framework/Timer.h"
 #include "marquee/GPBrush.h"
@@ -282,6 +283,24 @@ TEST_F(MarqueeTest, TransparentShowsTheParentBetweenTheDots) {
   m->SetTransparent(false);
   kx::headless::Tick(0);
   EXPECT_EQ(kx::headless::Screenshot().ColorAt(100, 100), RGB(255, 255, 255));
+}
+
+TEST_F(MarqueeTest, TransparentShowsTheParentsWindowlessChildrenAtTheRightPlace) {
+  TLabel* label = new TLabel(form);
+  label->SetParent(form);
+  label->SetAutoSize(false);
+  label->SetColor(clBlue);
+  label->SetBounds(40, 40, 50, 20);
+  TMarquee* m = new TMarquee(form);
+  m->SetParent(form);
+  m->SetBounds(20, 30, 200, 100);
+  m->SetTransparent(true);
+  m->SetAnimate(false);
+  ShowForm();
+  kx::Image img = kx::headless::Screenshot();
+  EXPECT_EQ(img.ColorAt(45, 45), RGB(0, 0, 255));  // the label, through the marquee
+  EXPECT_EQ(img.ColorAt(95, 45), RGB(255, 0, 0));  // right of it: the form's colour
+  EXPECT_EQ(img.ColorAt(25, 35), RGB(255, 0, 0));
 }
 
 TEST_F(MarqueeTest, ShapesAndCustomDots) {
