@@ -25,8 +25,8 @@ class Backend {
   virtual void SetTitle(std::u16string_view title) = 0;
   // Where the window's client area lies on the screen, once open.
   virtual POINT WindowPosition(POINT centred) = 0;
-  // Shows the composed client area.
-  virtual void Present(cairo_surface_t* image) = 0;
+  // Shows the composed client area; only `area` (window coordinates) has changed.
+  virtual void Present(cairo_surface_t* image, RECT area) = 0;
 
   // Converts the pending display events into window-system input. UI thread.
   virtual void Pump() = 0;

@@ -26,7 +26,7 @@ class HeadlessBackend : public Backend {
   void ResizeWindow(int, int) override {}
   void SetTitle(std::u16string_view) override {}
   POINT WindowPosition(POINT centred) override { return centred; }
-  void Present(cairo_surface_t*) override {}
+  void Present(cairo_surface_t*, RECT) override {}
   void Pump() override {}
   bool Wait(int) override { return false; }
   void Wake() override {}

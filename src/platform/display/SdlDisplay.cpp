@@ -119,6 +119,7 @@ class SdlBackend : public Backend {
     SDL_StopTextInput();
     SDL_DestroyWindow(window_);
     window_ = nullptr;
+    lastTarget_ = nullptr;
     shown_ = false;
   }
 
@@ -150,7 +151,7 @@ class SdlBackend : public Backend {
     return POINT{x, y};
   }
 
-  void Present(cairo_surface_t* image) override {
+  void Present(cairo_surface_t* image, RECT area) override {
     if (!window_) return;
     SDL_Surface* target = SDL_GetWindowSurface(window_);
     if (!target) return;
@@ -160,9 +161,14 @@ class SdlBackend : public Backend {
         SDL_PIXELFORMAT_ARGB8888);
     if (!src) return;
     SDL_SetSurfaceBlendMode(src, SDL_BLENDMODE_NONE);
-    SDL_BlitSurface(src, nullptr, target, nullptr);
+    // A new window surface (first present, resize) is shown whole.
+    SDL_Rect r{area.left, area.top, area.right - area.left, area.bottom - area.top};
+    if (target != lastTarget_) r = SDL_Rect{0, 0, src->w, src->h};
+    lastTarget_ = target;
+    SDL_Rect dst = r;
+    SDL_BlitSurface(src, &r, target, &dst);
     SDL_FreeSurface(src);
-    SDL_UpdateWindowSurface(window_);
+    SDL_UpdateWindowSurfaceRects(window_, &r, 1);
   }
 
   void Pump() override {
@@ -359,6 +365,7 @@ class SdlBackend : public Backend {
   }
 
   SDL_Window* window_ = nullptr;
+  SDL_Surface* lastTarget_ = nullptr;
   bool shown_ = false;
   Uint32 wakeEvent_ = 0;
   std::atomic<bool> wakePending_{false};

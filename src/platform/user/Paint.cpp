@@ -241,7 +241,12 @@ cairo_surface_t* ComposeTopLevel() {
   if (!popups && !caretOn) return cairo_surface_reference(top->surface);
   int w = cairo_image_surface_get_width(top->surface);
   int h = cairo_image_surface_get_height(top->surface);
-  cairo_surface_t* out = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+  // One composition surface is kept: a blinking caret must not cost an allocation.
+  static cairo_surface_t* out = nullptr;
+  if (!out || cairo_image_surface_get_width(out) != w || cairo_image_surface_get_height(out) != h) {
+    if (out) cairo_surface_destroy(out);
+    out = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+  }
   cairo_t* cr = cairo_create(out);
   cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
   cairo_set_source_surface(cr, top->surface, 0, 0);
@@ -262,7 +267,7 @@ cairo_surface_t* ComposeTopLevel() {
     cairo_fill(cr);
   }
   cairo_destroy(cr);
-  return out;
+  return cairo_surface_reference(out);
 }
 
 void PresentIfNeeded() {
@@ -273,13 +278,21 @@ void PresentIfNeeded() {
   RECT caret{};
   bool caretOn = CaretShownNow(&caret);
   if (!gPresentDirty && caretOn == gLastCaretOn && (!caretOn || caret == gLastCaretRect)) return;
+  // Only the caret changed: only its old and new places are presented.
+  RECT area{0, 0, Width(top->rect), Height(top->rect)};
+  if (!gPresentDirty) {
+    RECT a = gLastCaretOn ? gLastCaretRect : caret;
+    RECT c = caretOn ? caret : gLastCaretRect;
+    area = RECT{std::min(a.left, c.left), std::min(a.top, c.top), std::max(a.right, c.right),
+                std::max(a.bottom, c.bottom)};
+  }
   gPresentDirty = false;
   gLastCaretOn = caretOn;
   gLastCaretRect = caret;
   cairo_surface_t* image = ComposeTopLevel();
   if (!image) return;
   cairo_surface_flush(image);
-  b->Present(image);
+  b->Present(image, area);
   cairo_surface_destroy(image);
 }
 
