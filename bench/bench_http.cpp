@@ -6,6 +6,7 @@
 #include <benchmark/benchmark.h>
 #include <time.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <string>
@@ -83,14 +84,25 @@ void StalledWait(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK_CAPTURE(Download, no_progress, false)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Iterations(5);
-BENCHMARK_CAPTURE(Download, with_progress, true)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Iterations(3);
-BENCHMARK(StalledWait)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
-
-BENCHMARK_MAIN();
+// Iterations come from KX_BENCH_ITERATIONS (default 3), so that the script can interleave
+// single downloads with curl's on a machine whose load changes.
+int main(int argc, char** argv) {
+  int iterations = 3;
+  if (const char* v = std::getenv("KX_BENCH_ITERATIONS")) iterations = std::max(1, std::atoi(v));
+  benchmark::RegisterBenchmark("Download/no_progress", Download, false)
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime()
+      ->Iterations(iterations);
+  benchmark::RegisterBenchmark("Download/with_progress", Download, true)
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime()
+      ->Iterations(iterations);
+  benchmark::RegisterBenchmark("StalledWait", StalledWait)
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime()
+      ->Iterations(1);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

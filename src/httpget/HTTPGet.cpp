@@ -1,6 +1,13 @@
 #include "httpget/HTTPGet.h"
 
+#include <chrono>
+
 #include "platform/user/User.h"
+
+namespace {
+// How long the wait loop keeps looking for the next message after dispatching one.
+constexpr std::chrono::microseconds kLingerAfterMessage{50};
+}  // namespace
 
 THTTPGet::THTTPGet(TComponent* aOwner)
     : TComponent(aOwner), link_(std::make_shared<TLink>(TLink{this})) {
@@ -77,11 +84,24 @@ void THTTPGet::Start(bool toFile) {
   std::shared_ptr<TLink> link = link_;
   while (link->getter && link->getter->FThread) {
     MSG msg;
+    bool dispatched = false;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
       TranslateMessage(&msg);
       DispatchMessageW(&msg);
+      dispatched = true;
     }
-    if (link->getter && link->getter->FThread) WaitMessage();
+    if (!(link->getter && link->getter->FThread)) break;
+    // A worker reporting progress sends its next call within microseconds of the last one:
+    // look again for a moment before going to sleep, which saves a wake-up per chunk. A
+    // quiet queue (a stalled server) is never polled; the thread sleeps at once.
+    if (dispatched) {
+      const auto until = std::chrono::steady_clock::now() + kLingerAfterMessage;
+      while (!PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE) &&
+             std::chrono::steady_clock::now() < until) {
+      }
+      if (PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) continue;
+    }
+    WaitMessage();
   }
 }
 
