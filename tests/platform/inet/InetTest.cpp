@@ -261,6 +261,14 @@ INSTANTIATE_TEST_SUITE_P(
                  false, "hell"},
         BodyCase{"stalledWithoutLength",
                  MakeReply("hello world", false, {}, 4, FixtureReply::End::Stall), false, "hell"},
+        BodyCase{"keepAliveServerEndsAtTheLength",
+                 [] {
+                   // A server that keeps the connection open: the length marks the end.
+                   FixtureReply r = MakeReply("hello", true, {}, {}, FixtureReply::End::Stall);
+                   r.version = "HTTP/1.1";
+                   return r;
+                 }(),
+                 true, "hello"},
         BodyCase{"errorPageWithLength",
                  [] {
                    FixtureReply r = MakeReply("<html>404</html>", true);
