@@ -331,7 +331,7 @@ void TCustomFlatEdit::UpdateCaret() {
   if (!FHasCaret) return;
   const TEditPos c = FEdit.Caret();
   const TPoint p = PosFromCaret(c.X, c.Y);
-  SetCaretPos(p.x, p.y);
+  ::SetCaretPos(p.x, p.y);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -808,7 +808,8 @@ void TCustomFlatEdit::UpdateStandardMenu() {
   FStandardItems[siUndo]->SetEnabled(CanUndo());
   FStandardItems[siCut]->SetEnabled(canCopy && !ReadOnly());
   FStandardItems[siCopy]->SetEnabled(canCopy);
-  FStandardItems[siPaste]->SetEnabled(!ReadOnly() && kx::GetClipboardText().has_value());
+  const std::optional<TUnicodeString> clip = kx::GetClipboardText();
+  FStandardItems[siPaste]->SetEnabled(!ReadOnly() && clip && !clip->empty());
   FStandardItems[siDelete]->SetEnabled(selected && !ReadOnly());
   FStandardItems[siSelectAll]->SetEnabled(!FEdit.AllSelected());
 }

@@ -107,6 +107,9 @@ const TClassInfo* TFlatPanel::StaticClass() {
 }
 
 TCustomFlatPanel::TCustomFlatPanel(TComponent* owner) : TCustomPanel(owner) {
+  // First: the base's setters below realign, which asks for the adjusted client rectangle.
+  for (auto& h : FGrabHandles)
+    h = std::make_unique<TPanelGrabHandle>(this);
   // The framework panel's own bevels and frame stay off; this panel draws its own.
   TCustomPanel::SetBevelOuter(::bvNone);
   TCustomPanel::SetBevelInner(::bvNone);

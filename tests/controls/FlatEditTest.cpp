@@ -64,8 +64,26 @@ class FlatEditTest : public ControlsTest {
   TFlatEdit* edit = nullptr;
 };
 
-TEST_F(FlatEditTest, WizardFieldKeepsItsLayoutSizeAndHasAWhiteClientArea) {
-  EXPECT_EQ(edit->Height(), 24) << "auto height: text height + 4 edges";
+TEST_F(FlatEditTest, WizardFieldHeightFollowsTheFontAndItsClientAreaIsWhite) {
+  TBitmap measure(1, 1);
+  measure.Canvas()->Font()->Assign(edit->Font());
+  const int textHeight = measure.Canvas()->TextMetrics().tmHeight;
+  // Verdana's metrics give 16 + 8 = 24, the layout height; the test face gives its own.
+  EXPECT_EQ(edit->Height(), textHeight + 4 * GetSystemMetrics(SM_CXEDGE));
+  EXPECT_EQ(edit->ClientWidth(), 189);
+  EXPECT_EQ(edit->ClientHeight(), edit->Height() - 4);
+  hl::PressKey(VK_TAB);  // the caret goes with the focus
+  ASSERT_FALSE(edit->Focused());
+  const kx::Image img = Shot();
+  for (int y = 316; y < 314 + edit->Height() - 2; ++y)
+    for (int x = 128; x < 317; ++x)
+      ASSERT_EQ(img.ColorAt(x, y), kWhite) << x << "," << y;
+}
+
+TEST_F(FlatEditTest, WithoutAutoSizeTheLayoutHeightGivesA189By20ClientArea) {
+  edit->SetAutoSize(false);
+  edit->SetHeight(24);
+  hl::PressKey(VK_TAB);
   EXPECT_EQ(edit->ClientWidth(), 189);
   EXPECT_EQ(edit->ClientHeight(), 20);
   const kx::Image img = Shot();
@@ -75,8 +93,8 @@ TEST_F(FlatEditTest, WizardFieldKeepsItsLayoutSizeAndHasAWhiteClientArea) {
 }
 
 // The frame is a 1-pixel 0x00BB6F00 line with a white ring inside, whatever the state.
-void ExpectWizardFrame(const kx::Image& img, const char* state) {
-  const int L = 126, T = 314, R = 126 + 193, B = 314 + 24;
+void ExpectWizardFrame(const kx::Image& img, int height, const char* state) {
+  const int L = 126, T = 314, R = 126 + 193, B = 314 + height;
   for (int x = L; x < R; ++x) {
     EXPECT_EQ(img.ColorAt(x, T), kBlueLine) << state << " top " << x;
     EXPECT_EQ(img.ColorAt(x, B - 1), kBlueLine) << state << " bottom " << x;
@@ -97,16 +115,16 @@ void ExpectWizardFrame(const kx::Image& img, const char* state) {
 
 TEST_F(FlatEditTest, WizardFrameLooksTheSameUnfocusedHoveredAndFocused) {
   hl::MouseMove(10, 10);
-  ExpectWizardFrame(Shot(), "unfocused");
+  ExpectWizardFrame(Shot(), edit->Height(), "unfocused");
   hl::MouseMove(200, 326);
   EXPECT_TRUE(edit->MouseOver());
-  ExpectWizardFrame(Shot(), "hovered");
+  ExpectWizardFrame(Shot(), edit->Height(), "hovered");
   Focus();
   hl::MouseMove(10, 10);
   EXPECT_TRUE(edit->Active());
   const kx::Image img = Shot();
   Save(img, "controls_field_focused");
-  ExpectWizardFrame(img, "focused");
+  ExpectWizardFrame(img, edit->Height(), "focused");
 }
 
 TEST_F(FlatEditTest, TypingBackspaceAndDeleteChangeTextAndCaret) {
@@ -161,7 +179,7 @@ TEST_F(FlatEditTest, SingleLineMapsUpDownAndPagesToLeftRightHomeAndEnd) {
   hl::PressKey(VK_UP, hl::kShift);
   ExpectState(u"12345", 4, 1);
   hl::PressKey(VK_HOME, hl::kShift);
-  ExpectState(u"12345", 0, 4);
+  ExpectState(u"12345", 0, 5);
 }
 
 TEST_F(FlatEditTest, ShiftSelectionAndSelectAll) {
@@ -222,7 +240,8 @@ TEST_F(FlatEditTest, MaxLengthDropsExtraTyping) {
   kx::SetClipboardText(u"99");
   hl::PressKey(VK_LEFT, hl::kShift);
   hl::PressKey('V', hl::kCtrl);
-  ExpectState(u"1239", 4, 0) << "a paste is cut to the room left";
+  // A paste is cut to the room left.
+  ExpectState(u"1239", 4, 0);
 }
 
 TEST_F(FlatEditTest, ReadOnlyRefusesEditsButSelects) {
@@ -400,13 +419,11 @@ TEST_F(FlatEditTest, TwoKeyBindingsSetAndGoToBookmarks) {
   hl::PressKey(VK_LEFT);
   hl::PressKey(VK_LEFT);
   hl::PressKey('K', hl::kCtrl);
-  hl::PressKey('3');
-  hl::TypeText(u"3");  // the text input of the second key is not typed
+  hl::PressKey('3');  // the key's text input is not typed
   EXPECT_EQ(edit->Text(), u"abcdef");
   hl::PressKey(VK_HOME);
   hl::PressKey('Q', hl::kCtrl);
   hl::PressKey('3');
-  hl::TypeText(u"3");
   EXPECT_EQ(edit->SelStart(), 4);
   EXPECT_EQ(edit->Text(), u"abcdef");
 }
@@ -472,7 +489,7 @@ TEST_F(FlatEditFrameTest, NonFlatFieldDrawsTheSunkenFrameInItsFiveColours) {
     if (state == 1) hl::MouseMove(50, 20);
     if (state == 2) hl::Click(50, 20);
     const kx::Image img = Shot();
-    const int L = 10, T = 10, R = 110, B = 34;
+    const int L = 10, T = 10, R = 110, B = T + e->Height();
     EXPECT_EQ(img.ColorAt(L + 5, T), RGB(0, 0, 255)) << state;        // outer top: shadow
     EXPECT_EQ(img.ColorAt(L, T + 5), RGB(0, 0, 255)) << state;        // outer left
     EXPECT_EQ(img.ColorAt(R - 1, T + 5), RGB(255, 255, 0)) << state;  // outer right
@@ -500,8 +517,10 @@ TEST_F(FlatEditFrameTest, BorderSidesWithoutTheRightSideGiveTheMarginBack) {
   Save(img, "controls_field_no_right_side");
   for (int x = 10; x < 110; ++x)
     EXPECT_EQ(img.ColorAt(x, 10), RGB(0, 0, 255)) << x;
-  for (int y = 12; y < 32; ++y)
+  // The inner bottom line (face) is the only frame colour in the last column.
+  for (int y = 12; y < 10 + e->Height() - 2; ++y)
     EXPECT_EQ(img.ColorAt(109, y), RGB(255, 255, 255)) << y;
+  EXPECT_EQ(img.ColorAt(109, 10 + e->Height() - 2), RGB(255, 0, 0));
 }
 
 // ---------------------------------------------------------------------------------------
