@@ -62,8 +62,6 @@ TEST(ControlItem, WithoutHostTheItemStillTakesItsPlace) {
   EXPECT_EQ(item->Control(), nullptr);
   EXPECT_EQ(item->FWidth, 40);
   EXPECT_EQ(d.TextSize(), (TSize{40, 20}));
-  // Integer values that equal a colour are written as its name (0 is clBlack); reading
-  // them back takes the name, so the markup round-trips.
   EXPECT_EQ(A(d.GenerateHTML()), "<html>\r\n</html>");
 }
 
