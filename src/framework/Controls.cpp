@@ -1064,6 +1064,9 @@ void TWinControl::Realign() {
 }
 
 void TWinControl::DoAlign(TControl* control) {
+  // Nothing to place: no children (as during construction, where AdjustClientRect of a
+  // subclass must not run before its fields exist) or the control is going away.
+  if (FControls.empty() || IsDestroying()) return;
   if (FAlignLevel > 0 || FAligningNow || IsLoading()) {
     FAlignPending = true;
     return;

@@ -19,6 +19,9 @@
 #ifdef KX_HAVE_MARQUEE
 #include "marquee/Register.h"
 #endif
+#ifdef KX_HAVE_HTTPGET
+#include "httpget/Register.h"
+#endif
 
 namespace kx::formshot {
 namespace {
@@ -214,6 +217,9 @@ void RegisterKnownClasses() {
 #endif
 #ifdef KX_HAVE_MARQUEE
   RegisterMarqueeClasses();
+#endif
+#ifdef KX_HAVE_HTTPGET
+  RegisterHTTPGetClasses();
 #endif
 }
 

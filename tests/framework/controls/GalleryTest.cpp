@@ -54,6 +54,23 @@ TEST(GalleryTest, EveryDescriptionRenders) {
   EXPECT_GE(rendered, 4);
 }
 
+#ifdef KX_WIZARD_LAYOUT
+TEST(GalleryTest, TheWizardWindowRendersWithTheFocusInTheField) {
+  std::vector<kx::formshot::Step> steps;
+  std::string error;
+  ASSERT_TRUE(kx::formshot::ParseScript({"--type", "4711", "--key", "Tab"}, &steps, &error));
+  kx::Image image;
+  ASSERT_TRUE(kx::formshot::Render(ReadFile(KX_WIZARD_LAYOUT), steps, &image, &error)) << error;
+  EXPECT_EQ(image.width, 445);
+  EXPECT_EQ(image.height, 592);
+  EXPECT_EQ(image.ColorAt(200, 30), RGB(0, 123, 206)) << "the header band";
+  EXPECT_EQ(image.ColorAt(5, 200), RGB(255, 255, 255));
+  EXPECT_EQ(image.ColorAt(5, 580), RGB(254, 249, 211)) << "the bottom note";
+  if (const char* out = std::getenv("KX_TEST_ARTIFACTS"))
+    kx::SavePng(image, std::string(out) + "/gallery_wizard.png");
+}
+#endif
+
 TEST(GalleryTest, BadLayoutsAndArgumentsAreRefusedWithAMessage) {
   struct Case {
     const char* layout;
