@@ -1,6 +1,8 @@
 #include "httpget/HTTPGetThread.h"
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <limits>
 #include <memory>
 
@@ -14,6 +16,8 @@ constexpr DWORD kFormHeaderLength = 47;
 static_assert(sizeof(kFormHeader) / sizeof(char16_t) - 1 == kFormHeaderLength);
 
 std::atomic<int> gLiveWorkers{0};
+std::mutex gLiveMutex;
+std::condition_variable gLiveChanged;
 
 std::mutex gHookMutex;
 std::shared_ptr<const std::function<void(THTTPGetThread*, int)>> gCheckPointHook;
@@ -89,8 +93,17 @@ THTTPGetThread::THTTPGetThread(AnsiString aAcceptTypes, AnsiString aAgent, AnsiS
   FTToFile = aToFile;
 }
 
-THTTPGetThread::~THTTPGetThread() {
+THTTPGetThread::~THTTPGetThread() = default;
+
+void* THTTPGetThread::operator new(size_t size) {
+  return ::operator new(size);
+}
+
+void THTTPGetThread::operator delete(void* p) {
+  ::operator delete(p);
+  std::lock_guard lock(gLiveMutex);
   gLiveWorkers.fetch_sub(1);
+  gLiveChanged.notify_all();
 }
 
 void THTTPGetThread::SplitAddress(const AnsiString& address, AnsiString& host, AnsiString& path,
@@ -292,6 +305,12 @@ void SetHTTPGetCheckPointHookForTesting(std::function<void(THTTPGetThread*, int 
 
 int LiveHTTPGetWorkersForTesting() {
   return gLiveWorkers.load();
+}
+
+bool WaitForHTTPGetWorkers(DWORD timeoutMs) {
+  std::unique_lock lock(gLiveMutex);
+  return gLiveChanged.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                               [] { return gLiveWorkers.load() == 0; });
 }
 
 }  // namespace kx

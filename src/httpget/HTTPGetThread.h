@@ -27,6 +27,9 @@ class THTTPGetThread : public TThread {
                  AnsiString aReferer, bool aBinaryData, bool aUseCache, TOnProgressEvent aProgress,
                  bool aToFile);
   ~THTTPGetThread() override;
+  // Counts the worker as gone only once its memory is released (see WaitForHTTPGetWorkers).
+  static void* operator new(size_t size);
+  static void operator delete(void* p);
 
   // Splits an address into host, port and path. A scheme "http://" or "https://" (in any
   // letter case) is removed; "https://" sets `secure`. The host runs to the first "/" (or
@@ -85,4 +88,8 @@ namespace kx {
 void SetHTTPGetCheckPointHookForTesting(std::function<void(THTTPGetThread*, int step)> hook);
 // Test seam: how many workers exist (created and not yet freed).
 int LiveHTTPGetWorkersForTesting();
+// Blocks until every worker has ended and freed itself, or timeoutMs have passed; true when
+// none is left. For programs that end right after a transfer (a worker frees itself just
+// after its end handler) and want to leave nothing running behind.
+bool WaitForHTTPGetWorkers(DWORD timeoutMs);
 }  // namespace kx

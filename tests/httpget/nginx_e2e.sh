@@ -13,6 +13,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../support/nginx_helpers.sh"
 
 htpasswd_bin=${HTPASSWD:-htpasswd}
+export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$here/lsan.supp"
 work=$(mktemp -d "${TMPDIR:-/tmp}/kx-nginx-e2e.XXXXXX")
 cleanup() {
   kx_nginx_stop
@@ -57,7 +58,8 @@ run() {
   shift 2
   local code=0
   "$httpget" "$@" 2>"$work/$name.err" >"$work/$name.out" || code=$?
-  last=$(tail -n 1 "$work/$name.err")
+  # The tool's last line (a sanitizer's report of suppressions may follow it).
+  last=$(grep -E '^(ok [0-9]+ bytes|failed)$' "$work/$name.err" | tail -n 1 || true)
   if [ "$code" -ne "$expected" ]; then
     fail "$name: exit $code, expected $expected (stderr: $(cat "$work/$name.err"))"
   fi

@@ -146,6 +146,8 @@ int main(int argc, char** argv) {
   else
     getter.GetString();
   bar.Clear();
+  // The worker frees itself just after the outcome; let it finish before the process ends.
+  kx::WaitForHTTPGetWorkers(5000);
 
   if (ok && !toFile) {
     if (file.empty()) {
