@@ -56,6 +56,17 @@ TEST_F(GalleryTest, Wizard) {
   Save(Shot(), "gallery_wizard_overlay");
 }
 
+TEST_F(GalleryTest, WizardLayoutWritesBackAndReadsTheSame) {
+  LoadFile("wizard.layout");
+  const std::string written = WriteComponentText(form);
+  EXPECT_NE(written.find("BorderColorShadow = 12283648"), std::string::npos) << written;
+  EXPECT_EQ(written.find("IsHTML = True"), std::string::npos) << "defaults are not written";
+  TForm other(nullptr);
+  TLayoutError err;
+  ASSERT_TRUE(ReadComponentText(written, &other, &err)) << err.line << ": " << err.message;
+  EXPECT_EQ(WriteComponentText(&other), written);
+}
+
 TEST_F(GalleryTest, Fields) {
   LoadFile("fields.layout");
   const kx::Image img = Shot();
