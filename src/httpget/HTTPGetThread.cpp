@@ -16,8 +16,15 @@ constexpr DWORD kFormHeaderLength = 47;
 static_assert(sizeof(kFormHeader) / sizeof(char16_t) - 1 == kFormHeaderLength);
 
 std::atomic<int> gLiveWorkers{0};
-std::mutex gLiveMutex;
-std::condition_variable gLiveChanged;
+// Never destroyed: a worker may still be freeing itself while the process exits.
+struct LiveWorkers {
+  std::mutex mutex;
+  std::condition_variable changed;
+};
+LiveWorkers& Live() {
+  static LiveWorkers* live = new LiveWorkers;
+  return *live;
+}
 
 std::mutex gHookMutex;
 std::shared_ptr<const std::function<void(THTTPGetThread*, int)>> gCheckPointHook;
@@ -101,9 +108,10 @@ void* THTTPGetThread::operator new(size_t size) {
 
 void THTTPGetThread::operator delete(void* p) {
   ::operator delete(p);
-  std::lock_guard lock(gLiveMutex);
+  LiveWorkers& live = Live();
+  std::lock_guard lock(live.mutex);
   gLiveWorkers.fetch_sub(1);
-  gLiveChanged.notify_all();
+  live.changed.notify_all();
 }
 
 void THTTPGetThread::SplitAddress(const AnsiString& address, AnsiString& host, AnsiString& path,
@@ -308,8 +316,9 @@ int LiveHTTPGetWorkersForTesting() {
 }
 
 bool WaitForHTTPGetWorkers(DWORD timeoutMs) {
-  std::unique_lock lock(gLiveMutex);
-  return gLiveChanged.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+  LiveWorkers& live = Live();
+  std::unique_lock lock(live.mutex);
+  return live.changed.wait_for(lock, std::chrono::milliseconds(timeoutMs),
                                [] { return gLiveWorkers.load() == 0; });
 }
 
