@@ -26,6 +26,7 @@ namespace {
 #define KX_HTML_ITEM_POOL 1
 #endif
 
+#if KX_HTML_ITEM_POOL
 // Free lists by size class (multiples of 64 bytes). Items live on the user-interface
 // thread; each thread keeps its own lists, and a block freed on another thread simply
 // joins that thread's list.
@@ -62,6 +63,7 @@ TItemPool& Pool() {
   thread_local TItemPool* pool = new TItemPool();
   return *pool;
 }
+#endif
 
 }  // namespace
 
