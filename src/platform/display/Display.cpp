@@ -1,4 +1,5 @@
 // Choosing the display back end, and the pixels of the top-level window.
+#include <atomic>
 #include <cstdlib>
 #include <memory>
 
@@ -13,25 +14,34 @@
 namespace kx::display {
 namespace {
 
+// Owned here and set on the UI thread. Other threads (posting to the UI queue) only read
+// the published pointer and the display thread, hence the atomics.
 std::unique_ptr<Backend> gBackend;
-DWORD gDisplayThread = 0;
+std::atomic<Backend*> gPublished{nullptr};
+std::atomic<DWORD> gDisplayThread{0};
+
+void Install(Backend* b) {
+  gPublished = nullptr;
+  gBackend.reset(b);
+  gPublished = b;
+}
 
 }  // namespace
 
 Backend* ActiveOrNull() {
-  return gBackend.get();
+  return gPublished.load();
 }
 
 Backend& Active() {
   if (!gBackend) {
-    if (DisplayAvailable()) gBackend.reset(CreateSdlBackend());
-    if (!gBackend) gBackend.reset(CreateHeadlessBackend());
+    Backend* b = DisplayAvailable() ? CreateSdlBackend() : nullptr;
+    Install(b ? b : CreateHeadlessBackend());
   }
   return *gBackend;
 }
 
 DWORD DisplayThread() {
-  return gDisplayThread;
+  return gDisplayThread.load();
 }
 void SetDisplayThread(DWORD thread) {
   gDisplayThread = thread;
@@ -45,12 +55,13 @@ bool InitDisplay(DisplayKind kind) {
   using namespace kx::display;
   if (gBackend) return gBackend->Kind() == kind;
   if (kind == DisplayKind::Sdl) {
-    gBackend.reset(CreateSdlBackend());
-    return gBackend != nullptr;
+    Backend* b = CreateSdlBackend();
+    if (b) Install(b);
+    return b != nullptr;
   }
   if (kind == DisplayKind::Headless) {
     kx::UseVirtualClock(true);
-    gBackend.reset(CreateHeadlessBackend());
+    Install(CreateHeadlessBackend());
     return true;
   }
   return false;
@@ -72,7 +83,7 @@ void ShutdownDisplay() {
   for (auto* r : std::vector<kx::ws::Window*>(kx::ws::Roots()))
     DestroyWindow(r);
   kx::ws::FreeZombies();
-  display::gBackend.reset();
+  display::Install(nullptr);
   display::gDisplayThread = 0;
 }
 
