@@ -11,7 +11,8 @@ bash scripts/install-deps
 build_dir=${BUILD_DIR:-build}
 jobs=${JOBS:-$(nproc)}
 # shellcheck disable=SC2086
-cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo} ${CMAKE_ARGS:-} >/dev/null
+cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo} \
+  -DKX_BENCH=${KX_BENCH:-OFF} ${CMAKE_ARGS:-} >/dev/null
 if [ -n "${BUILD_TARGETS:-}" ]; then
   # shellcheck disable=SC2086
   cmake --build "$build_dir" -j "$jobs" --target ${BUILD_TARGETS}

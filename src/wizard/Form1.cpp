@@ -63,9 +63,9 @@ TForm1::TForm1(TComponent* owner) : TForm(owner) {
   RegisterMethod("Button1Click", TNotifyEvent::Bind(this, &TForm1::Button1Click, "Button1Click"));
   RegisterMethod("HTMLLabel3Click",
                  TNotifyEvent::Bind(this, &TForm1::HTMLLabel3Click, "HTMLLabel3Click"));
-  RegisterMethod("HTTPGetUpdateDoneFile",
-                 TOnDoneFileEvent::Bind(this, &TForm1::HTTPGetUpdateDoneFile,
-                                        "HTTPGetUpdateDoneFile"));
+  RegisterMethod(
+      "HTTPGetUpdateDoneFile",
+      TOnDoneFileEvent::Bind(this, &TForm1::HTTPGetUpdateDoneFile, "HTTPGetUpdateDoneFile"));
   RegisterMethod("HTTPGetUpdateError",
                  TNotifyEvent::Bind(this, &TForm1::HTTPGetUpdateError, "HTTPGetUpdateError"));
 
@@ -118,7 +118,9 @@ void TForm1::FormCreate(TObject* /*Sender*/) {
   HTTPGetUpdate->SetPassword(kx::wizard::kPassword);
 }
 
-TUnicodeString TForm1::GetTempDir() { return kx::wizard::GetTempDir(); }
+TUnicodeString TForm1::GetTempDir() {
+  return kx::wizard::GetTempDir();
+}
 
 void TForm1::Button1Click(TObject* /*Sender*/) {
   // A stale target goes first. While a transfer runs, the target is the running worker's

@@ -82,7 +82,9 @@ bool German() {
 class SdlBackend : public Backend {
  public:
   bool Init() {
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // SIGINT and SIGTERM arrive as SDL_QUIT, which asks the window to close like its close
+    // button does; closing the window itself sends no second request.
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
     wakeEvent_ = SDL_RegisterEvents(1);
@@ -335,6 +337,9 @@ class SdlBackend : public Backend {
         break;
       case SDL_TEXTINPUT:
         kx::ws::InputText(kx::Utf8ToUtf16(e.text.text));
+        break;
+      case SDL_QUIT:
+        kx::ws::InputClose();
         break;
       case SDL_WINDOWEVENT:
         switch (e.window.event) {
