@@ -163,12 +163,19 @@ bool PeekImpl(Queue& q, MSG* out, HWND filter, UINT lo, UINT hi, UINT flags) {
 }
 
 // Blocks until something may be available. Returns at once when something is.
+uint64_t WakeSeq(Queue& q) {
+  std::lock_guard<std::mutex> lock(q.m);
+  return q.wakeSeq;
+}
+
+void WaitImpl(Queue& q, int64_t limitMs, uint64_t seq);
 void WaitImpl(Queue& q, int64_t limitMs) {
-  uint64_t seq;
-  {
-    std::lock_guard<std::mutex> lock(q.m);
-    seq = q.wakeSeq;
-  }
+  WaitImpl(q, limitMs, WakeSeq(q));
+}
+
+// Waits unless a wake-up came after `seq` was read: a caller that tests its own condition
+// first reads `seq` before the test, so a wake-up between the test and the wait is kept.
+void WaitImpl(Queue& q, int64_t limitMs, uint64_t seq) {
   MSG probe;
   if (PeekImpl(q, &probe, nullptr, 0, 0, PM_NOREMOVE)) return;
 
@@ -447,6 +454,7 @@ bool WaitForMessageOr(const std::function<bool()>& cond, DWORD timeoutMs) {
   Queue& q = CurrentQueue();
   const uint64_t start = GetTickCount64();
   for (;;) {
+    const uint64_t seq = WakeSeq(q);
     if (cond && cond()) return true;
     MSG probe;
     if (PeekImpl(q, &probe, nullptr, 0, 0, PM_NOREMOVE)) return false;
@@ -456,7 +464,7 @@ bool WaitForMessageOr(const std::function<bool()>& cond, DWORD timeoutMs) {
       if (elapsed >= timeoutMs) return false;
       left = int64_t(timeoutMs - elapsed);
     }
-    WaitImpl(q, left);
+    WaitImpl(q, left, seq);
   }
 }
 

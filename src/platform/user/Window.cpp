@@ -26,9 +26,15 @@ std::vector<Window*>& RootList() {
   static std::vector<Window*> roots;
   return roots;
 }
+// Destroyed windows wait here until no dispatch is running; the ones still waiting when
+// the program ends are freed with the list.
+struct ZombieList {
+  std::vector<Window*> windows;
+  ~ZombieList() { FreeZombies(); }
+};
 std::vector<Window*>& Zombies() {
-  static std::vector<Window*> z;
-  return z;
+  static ZombieList z;
+  return z.windows;
 }
 Window* gTopLevel = nullptr;
 bool gDisplayOpen = false;
