@@ -24,7 +24,8 @@ for i in $(seq $runs); do
   t0=$(date +%s%N)
   "$kestrix" >/dev/null 2>&1 &
   pid=$!
-  xdotool search --sync --onlyvisible --pid "$pid" >/dev/null 2>&1
+  # Poll (xdotool's own --sync waits half a second between looks).
+  until xdotool search --onlyvisible --pid "$pid" >/dev/null 2>&1; do sleep 0.005; done
   t1=$(date +%s%N)
   ms=$(((t1 - t0) / 1000000))
   total=$((total + ms))
