@@ -136,12 +136,10 @@ void TForm1::Button1Click(TObject* /*Sender*/) {
   HTTPGetUpdate->GetFile();
 }
 
-void TForm1::HTTPGetUpdateDoneFile(TObject* /*Sender*/, AnsiString FileName, int32_t FileSize) {
+void TForm1::HTTPGetUpdateDoneFile(TObject* /*Sender*/, AnsiString /*FileName*/, int32_t FileSize) {
   FlatPanel2->Hide();
-  (void)kx::wizard::IsGermanSystem();  // the outcome is judged in the language of the moment
   if (FileSize > kx::wizard::kInstallerMinimumSize) {
     ShellExecuteA(Handle(), "open", HTTPGetUpdate->FileName().c_str(), "", "", SW_SHOW);
-    (void)FileName;
     ProgramEnd()(0);
     return;
   }
