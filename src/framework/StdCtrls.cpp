@@ -472,25 +472,24 @@ const TClassInfo* TCheckBox::StaticClass() {
   return info;
 }
 
-TCheckBox::TCheckBox(TComponent* owner) : TCustomControl(owner) {
-  FWidth = 97;
+TButtonControl::TButtonControl(TComponent* owner, int width, UINT markStyle)
+    : TCustomControl(owner), FMarkStyle(markStyle) {
+  FWidth = width;
   FHeight = 17;
   SetTabStop(true);
 }
 
-void TCheckBox::SetChecked(bool v) {
+void TButtonControl::SetChecked(bool v) {
   if (v == FChecked) return;
   FChecked = v;
   Invalidate();
 }
 
-void TCheckBox::Click() {
+void TButtonControl::FocusForClick() {
   if (CanFocus() && !Focused()) SetFocus();
-  SetChecked(!FChecked);
-  TCustomControl::Click();
 }
 
-void TCheckBox::KeyDown(WORD& key, TShiftState shift) {
+void TButtonControl::KeyDown(WORD& key, TShiftState shift) {
   TCustomControl::KeyDown(key, shift);
   if (key == VK_SPACE) {
     key = 0;
@@ -498,8 +497,16 @@ void TCheckBox::KeyDown(WORD& key, TShiftState shift) {
   }
 }
 
-void TCheckBox::Paint() {
-  PaintCheck(this, Canvas(), FChecked, DFCS_BUTTONCHECK);
+void TButtonControl::Paint() {
+  PaintCheck(this, Canvas(), FChecked, FMarkStyle);
+}
+
+TCheckBox::TCheckBox(TComponent* owner) : TButtonControl(owner, 97, DFCS_BUTTONCHECK) {}
+
+void TCheckBox::Click() {
+  FocusForClick();
+  SetChecked(!Checked());
+  TCustomControl::Click();
 }
 
 const TClassInfo* TRadioButton::StaticClass() {
@@ -513,16 +520,11 @@ const TClassInfo* TRadioButton::StaticClass() {
   return info;
 }
 
-TRadioButton::TRadioButton(TComponent* owner) : TCustomControl(owner) {
-  FWidth = 113;
-  FHeight = 17;
-  SetTabStop(true);
-}
+TRadioButton::TRadioButton(TComponent* owner) : TButtonControl(owner, 113, DFCS_BUTTONRADIO) {}
 
 void TRadioButton::SetChecked(bool v) {
-  if (v == FChecked) return;
-  FChecked = v;
-  Invalidate();
+  if (v == Checked()) return;
+  TButtonControl::SetChecked(v);
   if (v && Parent()) {
     for (int i = 0; i < Parent()->ControlCount(); ++i) {
       auto* r = dynamic_cast<TRadioButton*>(Parent()->Controls(i));
@@ -532,19 +534,7 @@ void TRadioButton::SetChecked(bool v) {
 }
 
 void TRadioButton::Click() {
-  if (CanFocus() && !Focused()) SetFocus();
+  FocusForClick();
   SetChecked(true);
   TCustomControl::Click();
-}
-
-void TRadioButton::KeyDown(WORD& key, TShiftState shift) {
-  TCustomControl::KeyDown(key, shift);
-  if (key == VK_SPACE) {
-    key = 0;
-    Click();
-  }
-}
-
-void TRadioButton::Paint() {
-  PaintCheck(this, Canvas(), FChecked, DFCS_BUTTONRADIO);
 }

@@ -147,59 +147,51 @@ class TEdit : public TCustomControl {
 };
 
 // ---------------------------------------------------------------------------------------
+// What check boxes and radio buttons share: the checked state, the mark drawn by the
+// platform's frame control, Space as a click, and a repaint when the focus comes or goes.
+class TButtonControl : public TCustomControl {
+ public:
+  bool Checked() const { return FChecked; }
+  virtual void SetChecked(bool v);
+
+ protected:
+  TButtonControl(TComponent* owner, int width, UINT markStyle);
+  void Paint() override;
+  void KeyDown(WORD& key, TShiftState shift) override;
+  void DoEnter() override {
+    Invalidate();
+    TCustomControl::DoEnter();
+  }
+  void DoExit() override {
+    Invalidate();
+    TCustomControl::DoExit();
+  }
+  // Takes the focus before a click changes the state.
+  void FocusForClick();
+
+ private:
+  bool FChecked = false;
+  UINT FMarkStyle;  // DFCS_BUTTONCHECK or DFCS_BUTTONRADIO
+};
+
 // A check box: a box with a check mark and the caption to its right; a click or Space
 // toggles Checked and raises OnClick.
-class TCheckBox : public TCustomControl {
+class TCheckBox : public TButtonControl {
  public:
   KX_DECLARE_CLASS(TCheckBox)
 
  public:
   explicit TCheckBox(TComponent* owner);
-
-  bool Checked() const { return FChecked; }
-  void SetChecked(bool v);
   void Click() override;
-
- protected:
-  void Paint() override;
-  void KeyDown(WORD& key, TShiftState shift) override;
-  void DoEnter() override {
-    Invalidate();
-    TCustomControl::DoEnter();
-  }
-  void DoExit() override {
-    Invalidate();
-    TCustomControl::DoExit();
-  }
-
- private:
-  bool FChecked = false;
 };
 
 // A radio button: checking one unchecks its checked siblings of the same parent.
-class TRadioButton : public TCustomControl {
+class TRadioButton : public TButtonControl {
  public:
   KX_DECLARE_CLASS(TRadioButton)
 
  public:
   explicit TRadioButton(TComponent* owner);
-
-  bool Checked() const { return FChecked; }
-  void SetChecked(bool v);
+  void SetChecked(bool v) override;
   void Click() override;
-
- protected:
-  void Paint() override;
-  void KeyDown(WORD& key, TShiftState shift) override;
-  void DoEnter() override {
-    Invalidate();
-    TCustomControl::DoEnter();
-  }
-  void DoExit() override {
-    Invalidate();
-    TCustomControl::DoExit();
-  }
-
- private:
-  bool FChecked = false;
 };
