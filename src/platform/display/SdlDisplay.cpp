@@ -4,6 +4,7 @@
 #include <SDL.h>
 
 #include <atomic>
+#include <cstdio>
 #include <map>
 
 #include "platform/display/DisplayBackend.h"
@@ -290,7 +291,13 @@ class SdlBackend : public Backend {
     data.numbuttons = int(buttons.size());
     data.buttons = buttons.data();
     int pressed = -1;
-    if (SDL_ShowMessageBox(&data, &pressed) != 0) return 0;
+    if (SDL_ShowMessageBox(&data, &pressed) != 0) {
+      // No box could be shown (an X server without core fonts, say): the message still
+      // reaches the user's terminal rather than vanishing.
+      std::fprintf(stderr, "%s: %s\n(message box unavailable: %s)\n", c.c_str(), t.c_str(),
+                   SDL_GetError());
+      return 0;
+    }
     // Everything under the box needs a fresh present.
     kx::ws::InputExposed();
     return pressed < 0 ? closed : pressed;
