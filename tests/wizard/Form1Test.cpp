@@ -108,7 +108,11 @@ INSTANTIATE_TEST_SUITE_P(Locales, WizardLanguageTest,
                          ::testing::Values(LanguageCase{"de_DE.UTF-8", true},
                                            LanguageCase{"de_AT.UTF-8", true},
                                            LanguageCase{"de_CH.UTF-8", true},
-                                           LanguageCase{"en_US.UTF-8", false}));
+                                           LanguageCase{"en_US.UTF-8", false}),
+                         [](const auto& info) {
+                           std::string name = info.param.locale;
+                           return name.substr(0, name.find('.'));
+                         });
 
 TEST_F(WizardTest, GermanHeadlineIsComposedNotTheStoredOne) {
   SetSystemLanguage("de_DE.UTF-8");
@@ -170,7 +174,10 @@ TEST_P(WizardOutcomeTest, MoreThan2200BytesStartsTheInstallerElseTheFailureMessa
 
 INSTANTIATE_TEST_SUITE_P(Sizes, WizardOutcomeTest,
                          ::testing::Values(SizeCase{2200, false}, SizeCase{2201, true},
-                                           SizeCase{300000, true}, SizeCase{100, false}));
+                                           SizeCase{300000, true}, SizeCase{100, false}),
+                         [](const auto& info) {
+                           return std::to_string(info.param.bytes) + "Bytes";
+                         });
 
 TEST_F(WizardTest, FailedTransferShowsTheMessageOfTheSystemLanguage) {
   SetSystemLanguage("de_AT.UTF-8");
