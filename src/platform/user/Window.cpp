@@ -26,15 +26,12 @@ std::vector<Window*>& RootList() {
   static std::vector<Window*> roots;
   return roots;
 }
-// Destroyed windows wait here until no dispatch is running; the ones still waiting when
-// the program ends are freed with the list.
-struct ZombieList {
-  std::vector<Window*> windows;
-  ~ZombieList() { FreeZombies(); }
-};
+// Destroyed windows wait here until no dispatch is running. The list is never destroyed:
+// freeing a window touches the surfaces and the display, which may already be gone while
+// the program's statics are torn down; the windows still waiting then stay reachable.
 std::vector<Window*>& Zombies() {
-  static ZombieList z;
-  return z.windows;
+  static auto* z = new std::vector<Window*>;
+  return *z;
 }
 Window* gTopLevel = nullptr;
 bool gDisplayOpen = false;
