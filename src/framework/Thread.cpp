@@ -15,8 +15,13 @@ constexpr UINT kSyncMessage = WM_APP + 0x3F01;
 
 struct SyncEntry {
   std::function<void()> call;
-  bool done = false;
+  std::atomic<bool> done{false};  // set with the state locked, read without it while spinning
 };
+
+// A worker that just queued a call looks for its completion this long before it sleeps:
+// the user-interface thread usually runs the call within a few microseconds, and a worker
+// that slept would have to be woken for each of its calls.
+constexpr uint32_t kSpinBeforeSleepUs = 40;
 
 // Shared by every thread and never destroyed: workers may still wait on it while the
 // process exits.
@@ -24,6 +29,14 @@ struct SyncState {
   std::mutex mutex;
   std::condition_variable cv;  // entries done, entries queued, threads finished
   std::deque<SyncEntry*> queue;
+  // Self-freeing threads past their last call: nothing waits for them, but the process
+  // must not tear down its libraries while one still runs its end (thread-local clean-up
+  // included). Joined by the next Start and at exit.
+  std::vector<std::thread> ending;
+  // Queued calls, and whether the user-interface thread is spinning for them (then no
+  // wake-up message is needed). Both are read without the lock; see SpinSynchronize.
+  std::atomic<size_t> pending{0};
+  std::atomic<bool> watching{false};
   bool exiting = false;
   HWND window = nullptr;
 };
@@ -39,11 +52,25 @@ SyncState& State() {
   return *s;
 }
 
+// Joins the threads in `ending`; each has at most its own clean-up left to run.
+void JoinEnding(SyncState& s) {
+  std::vector<std::thread> ending;
+  {
+    std::lock_guard<std::mutex> lock(s.mutex);
+    ending.swap(s.ending);
+  }
+  for (std::thread& t : ending)
+    if (t.joinable() && t.get_id() != std::this_thread::get_id()) t.join();
+}
+
 // Once set, no worker posts or queues any more, and waiting workers stay parked.
 void OnExit() {
   SyncState& s = State();
-  std::lock_guard<std::mutex> lock(s.mutex);
-  s.exiting = true;
+  {
+    std::lock_guard<std::mutex> lock(s.mutex);
+    s.exiting = true;
+  }
+  JoinEnding(s);
 }
 
 std::atomic<DWORD> g_mainThread{0};
@@ -63,6 +90,19 @@ LRESULT SyncWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     return 0;
   }
   return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+// Locks a mutex that is only ever held for a few instructions: a thread that finds it
+// taken tries again for a moment before it sleeps, so that the hand-over of a call between
+// a worker and the user-interface thread does not put either of them to sleep.
+std::unique_lock<std::mutex> LockBriefly(std::mutex& m) {
+  for (int i = 0; i < 200; ++i) {
+    if (m.try_lock()) return std::unique_lock<std::mutex>(m, std::adopt_lock);
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#endif
+  }
+  return std::unique_lock<std::mutex>(m);
 }
 
 // Called with the state locked, so that OnExit cannot slip in between the test and the post.
@@ -89,16 +129,29 @@ void SynchronizeImpl(TThread* thread, std::atomic<bool>* inSync, std::function<v
   }
   SyncState& s = State();
   SyncEntry entry{std::move(call)};
-  std::unique_lock<std::mutex> lock(s.mutex);
+  std::unique_lock<std::mutex> lock = LockBriefly(s.mutex);
   if (inSync) inSync->store(true);
   if (s.exiting) {
     s.cv.notify_all();  // a WaitFor during the exit sees it parked
     ParkForever(lock, s);
   }
   s.queue.push_back(&entry);
-  WakeMainThreadLocked(s);
+  s.pending.fetch_add(1);
+  // Either the spinning thread sees the call (it reads `pending` after clearing
+  // `watching`) or this thread sees it no longer watching and wakes it.
+  const bool watched = s.watching.load();
+  if (!watched) WakeMainThreadLocked(s);
+  lock.unlock();
+  if (watched) s.cv.notify_all();  // a WaitFor on the user-interface thread runs it, too
+  // Once `done` is seen the user-interface thread no longer touches the entry.
+  if (kx::SpinUntil([&] { return entry.done.load(std::memory_order_acquire); },
+                    kSpinBeforeSleepUs)) {
+    if (inSync) inSync->store(false);
+    return;
+  }
+  lock = LockBriefly(s.mutex);
   // Released only by the call having run; an exit meanwhile leaves the worker parked here.
-  s.cv.wait(lock, [&] { return entry.done; });
+  s.cv.wait(lock, [&] { return entry.done.load(std::memory_order_relaxed); });
   if (inSync) inSync->store(false);
 }
 
@@ -160,7 +213,10 @@ void TThread::Start() {
   if (started_) return;
   started_ = true;
   if (OnMainThread()) InitSynchronization();
+  JoinEnding(State());
   try {
+    // The new thread waits for the assignment: a self-freeing one hands its own handle on.
+    std::lock_guard<std::mutex> lock(startMutex_);
     thread_ = std::thread([this] { Run(); });
   } catch (const std::system_error&) {
     // No thread could be made: it ends at once, without running Execute.
@@ -173,6 +229,7 @@ void TThread::Terminate() {
 }
 
 void TThread::Run() {
+  { std::lock_guard<std::mutex> lock(startMutex_); }
   threadId_.store(GetCurrentThreadId(), std::memory_order_release);
   Execute();
   DoTerminate();
@@ -187,11 +244,27 @@ void TThread::Run() {
     std::lock_guard<std::mutex> lock(doneMutex_);
     doneCv_.notify_all();
   }
-  if (freeSelf) delete this;
+  if (freeSelf) {
+    HandOverSelf();  // unless OnTerminate's call already did
+    delete this;
+  }
+}
+
+void TThread::HandOverSelf() {
+  if (!freeOnTerminate_ || !thread_.joinable()) return;
+  SyncState& s = State();
+  std::lock_guard<std::mutex> lock(s.mutex);
+  s.ending.push_back(std::move(thread_));
 }
 
 void TThread::DoTerminate() {
-  if (onTerminate_) Synchronize([this] { onTerminate_(this); });
+  // A self-freeing thread is handed over within its last call, so that whoever saw the
+  // call run (and may end the program next) finds it among the threads to join.
+  if (onTerminate_)
+    Synchronize([this] {
+      onTerminate_(this);
+      HandOverSelf();
+    });
 }
 
 int TThread::WaitFor() {
@@ -233,17 +306,39 @@ void TThread::Synchronize(TThread* thread, std::function<void()> call) {
 bool TThread::CheckSynchronize() {
   if (!OnMainThread()) return false;
   SyncState& s = State();
-  std::deque<SyncEntry*> batch;
-  {
-    std::lock_guard<std::mutex> lock(s.mutex);
-    if (s.exiting) return false;
-    batch.swap(s.queue);
-  }
-  for (SyncEntry* e : batch) {
+  // The calls queued now, one at a time: a call that runs a nested loop may run the later
+  // ones itself, and calls queued meanwhile wait for the next turn, so that a worker that
+  // calls again at once cannot keep this thread from its messages.
+  size_t count = 1;  // until the first look tells
+  bool ran = false;
+  for (size_t i = 0; i < count; ++i) {
+    SyncEntry* e = nullptr;
+    {
+      std::unique_lock<std::mutex> lock = LockBriefly(s.mutex);
+      if (s.exiting) return ran;
+      if (i == 0) count = s.queue.size();
+      if (s.queue.empty()) break;
+      e = s.queue.front();
+      s.queue.pop_front();
+      s.pending.fetch_sub(1);
+    }
     e->call();
-    std::lock_guard<std::mutex> lock(s.mutex);
-    e->done = true;
+    ran = true;
+    std::unique_lock<std::mutex> lock = LockBriefly(s.mutex);
+    e->done.store(true, std::memory_order_release);
     s.cv.notify_all();
   }
-  return !batch.empty();
+  return ran;
+}
+
+bool TThread::SpinSynchronize(uint32_t limitUs) {
+  if (!OnMainThread()) return false;
+  SyncState& s = State();
+  const uint64_t seen = kx::MessageQueueActivity();
+  s.watching.store(true);
+  kx::SpinUntil([&] { return s.pending.load() != 0 || kx::MessageQueueActivity() != seen; },
+                limitUs);
+  s.watching.store(false);
+  const bool calls = s.pending.load() != 0 && CheckSynchronize();
+  return calls || kx::MessageQueueActivity() != seen;
 }

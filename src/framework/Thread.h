@@ -66,6 +66,11 @@ class TThread : public TObject {
   // Runs every queued call; true when one ran. Only on the user-interface thread (elsewhere
   // it does nothing and returns false).
   static bool CheckSynchronize();
+  // For a user-interface thread that expects its workers' calls within microseconds: spins
+  // for up to `limitUs`, until a call is queued (it then runs the queued calls, with no
+  // message round trip) or a message arrives. True when a call ran or a message arrived;
+  // false at once elsewhere than on the user-interface thread.
+  static bool SpinSynchronize(uint32_t limitUs);
   // Creates the wake-up window; must run on the user-interface thread. TThread's constructor
   // and Start() call it when they run there; the application may call it at start-up.
   static void InitSynchronization();
@@ -78,8 +83,11 @@ class TThread : public TObject {
 
  private:
   void Run();
+  // Puts a self-freeing thread's handle among the threads joined at exit.
+  void HandOverSelf();
 
   std::thread thread_;
+  std::mutex startMutex_;  // held while thread_ is assigned
   std::atomic<bool> terminated_{false};
   std::atomic<bool> finished_{false};
   std::atomic<DWORD> threadId_{0};

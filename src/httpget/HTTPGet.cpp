@@ -1,12 +1,11 @@
 #include "httpget/HTTPGet.h"
 
-#include <chrono>
-
+#include "platform/inet/WinInet.h"
 #include "platform/user/User.h"
 
 namespace {
 // How long the wait loop keeps looking for the next message after dispatching one.
-constexpr std::chrono::microseconds kLingerAfterMessage{50};
+constexpr uint32_t kLingerAfterMessageUs = 50;
 }  // namespace
 
 THTTPGet::THTTPGet(TComponent* aOwner)
@@ -55,6 +54,7 @@ void THTTPGet::GetString() {
 
 void THTTPGet::Start(bool toFile) {
   if (FThread) return;
+  kx::InitInternet();
 
   // Progress goes through the link, so that it stops when the getter goes away. Unbound
   // stays unbound: the worker then never waits for the user-interface thread per chunk.
@@ -82,24 +82,21 @@ void THTTPGet::Start(bool toFile) {
   // until a message arrives: the worker's calls onto this thread come with one. The link
   // is held here because the outcome event may destroy the getter.
   std::shared_ptr<TLink> link = link_;
+  bool active = false;  // a message or a call in the last turn
   while (link->getter && link->getter->FThread) {
     MSG msg;
-    bool dispatched = false;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
       TranslateMessage(&msg);
       DispatchMessageW(&msg);
-      dispatched = true;
+      active = true;
     }
     if (!(link->getter && link->getter->FThread)) break;
-    // A worker reporting progress sends its next call within microseconds of the last one:
-    // look again for a moment before going to sleep, which saves a wake-up per chunk. A
-    // quiet queue (a stalled server) is never polled; the thread sleeps at once.
-    if (dispatched) {
-      const auto until = std::chrono::steady_clock::now() + kLingerAfterMessage;
-      while (!PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE) &&
-             std::chrono::steady_clock::now() < until) {
-      }
-      if (PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) continue;
+    // A worker reporting progress makes its next call within microseconds of the last one:
+    // wait for it spinning for a moment, which saves a wake-up and a message per chunk. A
+    // quiet queue (a stalled server) is never spun on; the thread sleeps at once.
+    if (active) {
+      active = TThread::SpinSynchronize(kLingerAfterMessageUs);
+      if (active) continue;
     }
     WaitMessage();
   }

@@ -562,4 +562,8 @@ void SetInetTimeoutsForTesting(DWORD connectMs, DWORD idleMs) {
   gIdleTimeoutMs.store(idleMs);
 }
 
+void InitInternet() {
+  GlobalInit();
+}
+
 }  // namespace kx

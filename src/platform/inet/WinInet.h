@@ -91,6 +91,12 @@ BOOL InternetCloseHandle(HINTERNET internet);
 
 namespace kx {
 
+// Sets up the HTTP library once per process. InternetOpenA does it, too, but the library
+// wants it done on the program's main thread before other threads use it: its own exit
+// handlers then belong to that thread. Callers that open requests on worker threads call
+// this first.
+void InitInternet();
+
 // Time-outs of requests opened after the call, in milliseconds: connecting (name look-up
 // included), and waiting without receiving a byte. 0 restores the defaults (60 s each).
 // Tests shorten them so that stalled servers end their transfers quickly.

@@ -81,4 +81,24 @@ void SetClockAdvanceHook(std::function<void()> hook) {
   Hook() = std::move(hook);
 }
 
+bool SpinUntil(const std::function<bool()>& done, uint32_t limitUs) {
+  timespec start{};
+  clock_gettime(CLOCK_MONOTONIC, &start);
+  for (uint32_t i = 1;; ++i) {
+    if (done()) return true;
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();  // lets a sibling hardware thread run
+#elif defined(__aarch64__)
+    asm volatile("yield");
+#endif
+    if (i % 64 == 0) {  // the clock costs more than a look at the condition
+      timespec now{};
+      clock_gettime(CLOCK_MONOTONIC, &now);
+      const int64_t us =
+          (now.tv_sec - start.tv_sec) * 1000000 + (now.tv_nsec - start.tv_nsec) / 1000;
+      if (us >= int64_t(limitUs)) return done();
+    }
+  }
+}
+
 }  // namespace kx

@@ -232,4 +232,8 @@ void AdvanceVirtualClock(uint32_t ms);
 // Called (on the advancing thread) after every AdvanceVirtualClock, e.g. to wake message
 // queues waiting for a timer. An empty function removes it.
 void SetClockAdvanceHook(std::function<void()> hook);
+// Spins on the calling thread until done() holds or `limitUs` microseconds of real time
+// have passed; true when done() held. For waits that usually end within microseconds,
+// where sleeping and being woken would cost more than the wait itself.
+bool SpinUntil(const std::function<bool()>& done, uint32_t limitUs);
 }  // namespace kx

@@ -218,6 +218,7 @@ void WakeQueue(Queue& q) {
     std::lock_guard<std::mutex> lock(q.m);
     ++q.wakeSeq;
   }
+  q.activity.fetch_add(1, std::memory_order_release);
   q.cv.notify_all();
   if (OnDisplayThread(q)) display::Active().Wake();
 }
@@ -470,6 +471,10 @@ bool WaitForMessageOr(const std::function<bool()>& cond, DWORD timeoutMs) {
 
 void WakeMessageQueue(DWORD threadId) {
   if (auto q = FindQueue(threadId)) WakeQueue(*q);
+}
+
+uint64_t MessageQueueActivity() {
+  return CurrentQueue().activity.load(std::memory_order_acquire);
 }
 
 bool ProcessPendingMessages() {

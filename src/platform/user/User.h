@@ -170,6 +170,10 @@ namespace kx {
 bool WaitForMessageOr(const std::function<bool()>& cond, DWORD timeoutMs);
 // Wakes a thread blocked in WaitMessage / GetMessageW / WaitForMessageOr. Any thread.
 void WakeMessageQueue(DWORD threadId);
+// A number that changes whenever a message may have arrived in the calling thread's queue
+// (a post, a sent call, a wake-up). Reading it takes no lock, so a thread that expects a
+// message within microseconds can watch it rather than poll the queue under its lock.
+uint64_t MessageQueueActivity();
 // Takes and dispatches every message that is available now (posted, paint, due timers),
 // stopping early, without removing it, at a quit request. Returns false if a quit request
 // is pending.

@@ -5,6 +5,7 @@
 
 #include <cairo.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -71,6 +72,8 @@ struct Queue {
   bool quit = false;
   int quitCode = 0;
   uint64_t wakeSeq = 0;
+  // Counts the wake-ups, readable without the lock (see kx::MessageQueueActivity).
+  std::atomic<uint64_t> activity{0};
 
   std::deque<MSG> input;  // display input, converted to window messages
   std::vector<Timer> timers;

@@ -196,3 +196,34 @@ TEST(ThreadExit, ThreadObjectDestroyedDuringExitWhileParked) {
       },
       ::testing::ExitedWithCode(0), "");
 }
+
+// A self-freeing thread that still runs its own end when the program exits is waited for,
+// so that the program's libraries are never torn down under it.
+TEST(ThreadExit, ExitWaitsForASelfFreeingThreadStillEnding) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        alarm(30);
+        static std::atomic<bool> exitBegun{false};
+        static std::atomic<bool> ended{false};
+        std::atexit([] { std::_Exit(ended ? 0 : 3); });  // registered first, runs last
+        kx::headless::Start();
+        struct TSlowEnd : TWorker {
+          using TWorker::TWorker;
+          ~TSlowEnd() override {
+            while (!exitBegun)
+              std::this_thread::yield();
+            ended = true;
+          }
+        };
+        bool outcome = false;
+        auto* worker = new TSlowEnd([](TWorker*) {});
+        worker->SetFreeOnTerminate(true);
+        worker->SetOnTerminate(TNotifyEvent([&](TObject*) { outcome = true; }));
+        worker->Start();
+        DispatchUntil([&] { return outcome; });
+        std::atexit([] { exitBegun = true; });  // registered last, runs first
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
