@@ -87,6 +87,10 @@ class SdlBackend : public Backend {
     // button does; closing the window itself sends no second request.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    // The window's pixels come from cairo and go straight to the window surface. Left to
+    // itself, SDL would first open an OpenGL context only to decide how to present them,
+    // which loads the whole GL driver: tens of megabytes and a tenth of a second.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
     wakeEvent_ = SDL_RegisterEvents(1);
     return wakeEvent_ != Uint32(-1);
