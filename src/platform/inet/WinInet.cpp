@@ -1,6 +1,7 @@
 #include "platform/inet/WinInet.h"
 
 #include <curl/curl.h>
+#include <dlfcn.h>
 
 #include <algorithm>
 #include <atomic>
@@ -27,9 +28,66 @@ constexpr int kMaxPollMs = 1000;
 std::atomic<DWORD> gConnectTimeoutMs{0};
 std::atomic<DWORD> gIdleTimeoutMs{0};
 
-void GlobalInit() {
-  static std::once_flag once;
-  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+// libcurl is opened with the first request, not with the program: it and the thirty
+// libraries it depends on would otherwise be loaded before the window first shows.
+struct CurlLibrary {
+  bool loaded = false;
+  decltype(&curl_global_init) global_init = nullptr;
+  decltype(&curl_easy_init) easy_init = nullptr;
+  decltype(&curl_easy_setopt) easy_setopt = nullptr;
+  decltype(&curl_easy_getinfo) easy_getinfo = nullptr;
+  decltype(&curl_easy_cleanup) easy_cleanup = nullptr;
+  decltype(&curl_multi_init) multi_init = nullptr;
+  decltype(&curl_multi_add_handle) multi_add_handle = nullptr;
+  decltype(&curl_multi_remove_handle) multi_remove_handle = nullptr;
+  decltype(&curl_multi_perform) multi_perform = nullptr;
+  decltype(&curl_multi_poll) multi_poll = nullptr;
+  decltype(&curl_multi_info_read) multi_info_read = nullptr;
+  decltype(&curl_multi_cleanup) multi_cleanup = nullptr;
+  decltype(&curl_slist_append) slist_append = nullptr;
+  decltype(&curl_slist_free_all) slist_free_all = nullptr;
+
+  template <class F>
+  static bool Find(void* library, const char* name, F& function) {
+    function = reinterpret_cast<F>(dlsym(library, name));
+    return function != nullptr;
+  }
+
+  void Load() {
+    void* library = dlopen("libcurl.so.4", RTLD_NOW | RTLD_LOCAL);
+    if (!library) return;
+    loaded = Find(library, "curl_global_init", global_init) &&
+             Find(library, "curl_easy_init", easy_init) &&
+             Find(library, "curl_easy_setopt", easy_setopt) &&
+             Find(library, "curl_easy_getinfo", easy_getinfo) &&
+             Find(library, "curl_easy_cleanup", easy_cleanup) &&
+             Find(library, "curl_multi_init", multi_init) &&
+             Find(library, "curl_multi_add_handle", multi_add_handle) &&
+             Find(library, "curl_multi_remove_handle", multi_remove_handle) &&
+             Find(library, "curl_multi_perform", multi_perform) &&
+             Find(library, "curl_multi_poll", multi_poll) &&
+             Find(library, "curl_multi_info_read", multi_info_read) &&
+             Find(library, "curl_multi_cleanup", multi_cleanup) &&
+             Find(library, "curl_slist_append", slist_append) &&
+             Find(library, "curl_slist_free_all", slist_free_all) &&
+             global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+    // The library stays loaded for the rest of the process, as a linked one would.
+  }
+};
+
+// Loaded and set up once per process; never unloaded.
+const CurlLibrary& Curl() {
+  static const CurlLibrary* library = [] {
+    auto* l = new CurlLibrary;
+    l->Load();
+    return l;
+  }();
+  return *library;
+}
+
+// True when libcurl could be loaded and set up.
+bool GlobalInit() {
+  return Curl().loaded;
 }
 
 char Lower(char c) {
@@ -121,16 +179,16 @@ struct Connection : HINTERNET__ {
 class Request : public HINTERNET__ {
  public:
   ~Request() override {
-    if (added_) curl_multi_remove_handle(multi_, easy_);
-    if (easy_) curl_easy_cleanup(easy_);
-    if (multi_) curl_multi_cleanup(multi_);
-    if (headerList_) curl_slist_free_all(headerList_);
+    if (added_) Curl().multi_remove_handle(multi_, easy_);
+    if (easy_) Curl().easy_cleanup(easy_);
+    if (multi_) Curl().multi_cleanup(multi_);
+    if (headerList_) Curl().slist_free_all(headerList_);
   }
 
   bool Open(const Connection& c, std::string_view verb, std::string_view path, DWORD flags,
             std::string_view referrer, std::string accept) {
-    easy_ = curl_easy_init();
-    multi_ = curl_multi_init();
+    easy_ = Curl().easy_init();
+    multi_ = Curl().multi_init();
     if (!easy_ || !multi_) return false;
     verb_ = verb.empty() ? std::string("GET") : std::string(verb);
 
@@ -150,53 +208,55 @@ class Request : public HINTERNET__ {
     idleMs_ = idleMs ? idleMs : kDefaultTimeoutMs;
 
     CURL* e = easy_;
-    curl_easy_setopt(e, CURLOPT_URL, url_.c_str());
-    curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(e, CURLOPT_HTTP_VERSION, long(CURL_HTTP_VERSION_1_0));
-    curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(e, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, (flags & INTERNET_FLAG_NO_AUTO_REDIRECT) ? 0L : 1L);
-    curl_easy_setopt(e, CURLOPT_MAXREDIRS, kMaxRedirects);
+    Curl().easy_setopt(e, CURLOPT_URL, url_.c_str());
+    Curl().easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
+    Curl().easy_setopt(e, CURLOPT_HTTP_VERSION, long(CURL_HTTP_VERSION_1_0));
+    Curl().easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
+    Curl().easy_setopt(e, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    Curl().easy_setopt(e, CURLOPT_FOLLOWLOCATION,
+                       (flags & INTERNET_FLAG_NO_AUTO_REDIRECT) ? 0L : 1L);
+    Curl().easy_setopt(e, CURLOPT_MAXREDIRS, kMaxRedirects);
     // Credentials are only ever sent to the host the request was opened for.
-    curl_easy_setopt(e, CURLOPT_UNRESTRICTED_AUTH, 0L);
-    curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, long(connectMs ? connectMs : kDefaultTimeoutMs));
-    curl_easy_setopt(e, CURLOPT_BUFFERSIZE, kReceiveBufferSize);
+    Curl().easy_setopt(e, CURLOPT_UNRESTRICTED_AUTH, 0L);
+    Curl().easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS,
+                       long(connectMs ? connectMs : kDefaultTimeoutMs));
+    Curl().easy_setopt(e, CURLOPT_BUFFERSIZE, kReceiveBufferSize);
     // The body's end is the connection's end (HTTP/1.0); the announced length is checked
     // here, so that a longer body is seen as such instead of being cut to size silently.
-    curl_easy_setopt(e, CURLOPT_IGNORE_CONTENT_LENGTH, 1L);
-    curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, &Request::OnHeader);
-    curl_easy_setopt(e, CURLOPT_HEADERDATA, this);
-    curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, &Request::OnBody);
-    curl_easy_setopt(e, CURLOPT_WRITEDATA, this);
+    Curl().easy_setopt(e, CURLOPT_IGNORE_CONTENT_LENGTH, 1L);
+    Curl().easy_setopt(e, CURLOPT_HEADERFUNCTION, &Request::OnHeader);
+    Curl().easy_setopt(e, CURLOPT_HEADERDATA, this);
+    Curl().easy_setopt(e, CURLOPT_WRITEFUNCTION, &Request::OnBody);
+    Curl().easy_setopt(e, CURLOPT_WRITEDATA, this);
 
-    if (!c.session.agent.empty()) curl_easy_setopt(e, CURLOPT_USERAGENT, c.session.agent.c_str());
+    if (!c.session.agent.empty()) Curl().easy_setopt(e, CURLOPT_USERAGENT, c.session.agent.c_str());
     referrer_ = std::string(referrer);
-    if (!referrer_.empty()) curl_easy_setopt(e, CURLOPT_REFERER, referrer_.c_str());
+    if (!referrer_.empty()) Curl().easy_setopt(e, CURLOPT_REFERER, referrer_.c_str());
 
     switch (c.session.accessType) {
       case INTERNET_OPEN_TYPE_DIRECT:
-        curl_easy_setopt(e, CURLOPT_PROXY, "");
+        Curl().easy_setopt(e, CURLOPT_PROXY, "");
         break;
       case INTERNET_OPEN_TYPE_PROXY:
         proxy_ = c.session.proxy;
         noProxy_ = c.session.proxyBypass;
         std::replace(noProxy_.begin(), noProxy_.end(), ';', ',');
         std::replace(noProxy_.begin(), noProxy_.end(), ' ', ',');
-        curl_easy_setopt(e, CURLOPT_PROXY, proxy_.c_str());
-        if (!noProxy_.empty()) curl_easy_setopt(e, CURLOPT_NOPROXY, noProxy_.c_str());
+        Curl().easy_setopt(e, CURLOPT_PROXY, proxy_.c_str());
+        if (!noProxy_.empty()) Curl().easy_setopt(e, CURLOPT_NOPROXY, noProxy_.c_str());
         break;
       default:  // the standard environment variables, which libcurl reads itself
         break;
     }
-    curl_easy_setopt(e, CURLOPT_PROXYAUTH, long(CURLAUTH_ANY));
+    Curl().easy_setopt(e, CURLOPT_PROXYAUTH, long(CURLAUTH_ANY));
 
     // Credentials answer a challenge; with CURLAUTH_ANY libcurl sends none unasked.
     if (!c.userName.empty() || !c.password.empty()) {
       userName_ = c.userName;
       password_ = c.password;
-      curl_easy_setopt(e, CURLOPT_USERNAME, userName_.c_str());
-      curl_easy_setopt(e, CURLOPT_PASSWORD, password_.c_str());
-      curl_easy_setopt(e, CURLOPT_HTTPAUTH, long(CURLAUTH_ANY));
+      Curl().easy_setopt(e, CURLOPT_USERNAME, userName_.c_str());
+      Curl().easy_setopt(e, CURLOPT_PASSWORD, password_.c_str());
+      Curl().easy_setopt(e, CURLOPT_HTTPAUTH, long(CURLAUTH_ANY));
     }
 
     AddHeader(accept.empty() ? std::string("Accept:") : "Accept: " + accept);
@@ -216,23 +276,23 @@ class Request : public HINTERNET__ {
       if (!line.empty()) AddHeader(std::string(line));
       pos = end + 2;
     }
-    curl_easy_setopt(easy_, CURLOPT_HTTPHEADER, headerList_);
+    Curl().easy_setopt(easy_, CURLOPT_HTTPHEADER, headerList_);
 
     const bool hasBody = body && bodyLength > 0;
     if (EqualsNoCase(verb_, "GET") && !hasBody) {
-      curl_easy_setopt(easy_, CURLOPT_HTTPGET, 1L);
+      Curl().easy_setopt(easy_, CURLOPT_HTTPGET, 1L);
     } else if (EqualsNoCase(verb_, "HEAD")) {
-      curl_easy_setopt(easy_, CURLOPT_NOBODY, 1L);
+      Curl().easy_setopt(easy_, CURLOPT_NOBODY, 1L);
     } else {
-      curl_easy_setopt(easy_, CURLOPT_POST, 1L);
-      curl_easy_setopt(easy_, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(hasBody ? bodyLength : 0));
-      curl_easy_setopt(easy_, CURLOPT_COPYPOSTFIELDS,
-                       hasBody ? static_cast<const char*>(body) : "");
+      Curl().easy_setopt(easy_, CURLOPT_POST, 1L);
+      Curl().easy_setopt(easy_, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(hasBody ? bodyLength : 0));
+      Curl().easy_setopt(easy_, CURLOPT_COPYPOSTFIELDS,
+                         hasBody ? static_cast<const char*>(body) : "");
       if (!EqualsNoCase(verb_, "POST"))
-        curl_easy_setopt(easy_, CURLOPT_CUSTOMREQUEST, verb_.c_str());
+        Curl().easy_setopt(easy_, CURLOPT_CUSTOMREQUEST, verb_.c_str());
     }
 
-    if (curl_multi_add_handle(multi_, easy_) != CURLM_OK) {
+    if (Curl().multi_add_handle(multi_, easy_) != CURLM_OK) {
       Finish(CURLE_FAILED_INIT);
       return FALSE;
     }
@@ -302,7 +362,7 @@ class Request : public HINTERNET__ {
 
  private:
   void AddHeader(const std::string& line) {
-    if (curl_slist* l = curl_slist_append(headerList_, line.c_str())) headerList_ = l;
+    if (curl_slist* l = Curl().slist_append(headerList_, line.c_str())) headerList_ = l;
   }
 
   // The final response's length, when it announces exactly one (repeated values must agree).
@@ -397,7 +457,7 @@ class Request : public HINTERNET__ {
           received_ == *announced_ ? CURLE_OK : (code != CURLE_OK ? code : CURLE_PARTIAL_FILE);
     }
     if (added_) {
-      curl_multi_remove_handle(multi_, easy_);
+      Curl().multi_remove_handle(multi_, easy_);
       added_ = false;
     }
   }
@@ -413,12 +473,12 @@ class Request : public HINTERNET__ {
     while (!done_) {
       activity_ = false;
       int running = 0;
-      if (curl_multi_perform(multi_, &running) != CURLM_OK) {
+      if (Curl().multi_perform(multi_, &running) != CURLM_OK) {
         Finish(CURLE_FAILED_INIT);
         break;
       }
       int left = 0;
-      while (CURLMsg* m = curl_multi_info_read(multi_, &left))
+      while (CURLMsg* m = Curl().multi_info_read(multi_, &left))
         if (m->msg == CURLMSG_DONE && m->easy_handle == easy_) Finish(m->data.result);
       if (done_) break;
       if (keepAlive_ && announced_ && received_ == *announced_) {
@@ -430,7 +490,7 @@ class Request : public HINTERNET__ {
       auto now = Clock::now();
       if (activity_) lastActivity = now;
       curl_off_t connectTime = 0;
-      curl_easy_getinfo(easy_, CURLINFO_CONNECT_TIME_T, &connectTime);
+      Curl().easy_getinfo(easy_, CURLINFO_CONNECT_TIME_T, &connectTime);
       if (connectTime == 0) lastActivity = now;  // connecting: libcurl's own time-out rules
       auto idle = std::chrono::duration_cast<std::chrono::milliseconds>(now - lastActivity);
       if (idle.count() >= long(idleMs_)) {
@@ -438,7 +498,7 @@ class Request : public HINTERNET__ {
         break;
       }
       int wait = int(std::min<long>(kMaxPollMs, long(idleMs_) - idle.count()));
-      curl_multi_poll(multi_, nullptr, 0, std::max(wait, 1), nullptr);
+      Curl().multi_poll(multi_, nullptr, 0, std::max(wait, 1), nullptr);
     }
   }
 
@@ -474,7 +534,7 @@ class Request : public HINTERNET__ {
 
 HINTERNET InternetOpenA(LPCSTR agent, DWORD accessType, LPCSTR proxy, LPCSTR proxyBypass,
                         DWORD /*flags*/) {
-  GlobalInit();
+  if (!GlobalInit()) return nullptr;  // no HTTP library on this system
   if (accessType != INTERNET_OPEN_TYPE_PRECONFIG && accessType != INTERNET_OPEN_TYPE_DIRECT &&
       accessType != INTERNET_OPEN_TYPE_PROXY)
     return nullptr;
@@ -562,8 +622,8 @@ void SetInetTimeoutsForTesting(DWORD connectMs, DWORD idleMs) {
   gIdleTimeoutMs.store(idleMs);
 }
 
-void InitInternet() {
-  GlobalInit();
+bool InitInternet() {
+  return GlobalInit();
 }
 
 }  // namespace kx

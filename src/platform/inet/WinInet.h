@@ -91,11 +91,11 @@ BOOL InternetCloseHandle(HINTERNET internet);
 
 namespace kx {
 
-// Sets up the HTTP library once per process. InternetOpenA does it, too, but the library
-// wants it done on the program's main thread before other threads use it: its own exit
-// handlers then belong to that thread. Callers that open requests on worker threads call
-// this first.
-void InitInternet();
+// Loads and sets up the HTTP library once per process; false when it is not available
+// (InternetOpenA then fails). InternetOpenA does it, too, but the library wants it done on
+// the program's main thread before other threads use it: its own exit handlers then belong
+// to that thread. Callers that open requests on worker threads call this first.
+bool InitInternet();
 
 // Time-outs of requests opened after the call, in milliseconds: connecting (name look-up
 // included), and waiting without receiving a byte. 0 restores the defaults (60 s each).
