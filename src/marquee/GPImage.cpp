@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <SDL_image.h>
 #include <cairo.h>
+#include <dlfcn.h>
 
 #include <cstring>
 
@@ -19,6 +20,17 @@ TGPImageFormat Sniff(std::string_view b) {
   return ifOther;
 }
 
+// The decoders (SDL2_image and the format libraries under it) are opened with the first
+// picture, not with the program, which mostly shows none. Null when they are missing.
+decltype(&IMG_Load_RW) ImageDecoder() {
+  static const auto decode = []() -> decltype(&IMG_Load_RW) {
+    void* library = dlopen("libSDL2_image-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
+    if (!library) return nullptr;
+    return reinterpret_cast<decltype(&IMG_Load_RW)>(dlsym(library, "IMG_Load_RW"));
+  }();
+  return decode;
+}
+
 }  // namespace
 
 TGPImage::TGPImage(std::string_view bytes) {
@@ -27,7 +39,13 @@ TGPImage::TGPImage(std::string_view bytes) {
     return;
   }
   SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), int(bytes.size()));
-  SDL_Surface* decoded = rw ? IMG_Load_RW(rw, 1) : nullptr;
+  SDL_Surface* decoded = nullptr;
+  if (rw) {
+    if (auto decode = ImageDecoder())
+      decoded = decode(rw, 1);
+    else
+      SDL_RWclose(rw);
+  }
   if (!decoded) {
     lastResult = loadStatus = UnknownImageFormat;
     return;
