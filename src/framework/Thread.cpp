@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <deque>
 #include <system_error>
+#include <vector>
 
 #include "framework/TypInfo.h"
 #include "platform/kernel/Kernel.h"
@@ -98,9 +99,7 @@ LRESULT SyncWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 std::unique_lock<std::mutex> LockBriefly(std::mutex& m) {
   for (int i = 0; i < 200; ++i) {
     if (m.try_lock()) return std::unique_lock<std::mutex>(m, std::adopt_lock);
-#if defined(__x86_64__) || defined(__i386__)
-    __builtin_ia32_pause();
-#endif
+    kx::CpuRelax();
   }
   return std::unique_lock<std::mutex>(m);
 }

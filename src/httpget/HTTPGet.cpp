@@ -4,7 +4,7 @@
 #include "platform/user/User.h"
 
 namespace {
-// How long the wait loop keeps looking for the next message after dispatching one.
+// How long the wait loop spins for a worker's next call after a message or a call.
 constexpr uint32_t kLingerAfterMessageUs = 50;
 }  // namespace
 

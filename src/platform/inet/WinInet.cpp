@@ -85,11 +85,6 @@ const CurlLibrary& Curl() {
   return *library;
 }
 
-// True when libcurl could be loaded and set up.
-bool GlobalInit() {
-  return Curl().loaded;
-}
-
 char Lower(char c) {
   return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
 }
@@ -534,7 +529,7 @@ class Request : public HINTERNET__ {
 
 HINTERNET InternetOpenA(LPCSTR agent, DWORD accessType, LPCSTR proxy, LPCSTR proxyBypass,
                         DWORD /*flags*/) {
-  if (!GlobalInit()) return nullptr;  // no HTTP library on this system
+  if (!Curl().loaded) return nullptr;  // no HTTP library on this system
   if (accessType != INTERNET_OPEN_TYPE_PRECONFIG && accessType != INTERNET_OPEN_TYPE_DIRECT &&
       accessType != INTERNET_OPEN_TYPE_PROXY)
     return nullptr;
@@ -623,7 +618,7 @@ void SetInetTimeoutsForTesting(DWORD connectMs, DWORD idleMs) {
 }
 
 bool InitInternet() {
-  return GlobalInit();
+  return Curl().loaded;
 }
 
 }  // namespace kx

@@ -86,11 +86,7 @@ bool SpinUntil(const std::function<bool()>& done, uint32_t limitUs) {
   clock_gettime(CLOCK_MONOTONIC, &start);
   for (uint32_t i = 1;; ++i) {
     if (done()) return true;
-#if defined(__x86_64__) || defined(__i386__)
-    __builtin_ia32_pause();  // lets a sibling hardware thread run
-#elif defined(__aarch64__)
-    asm volatile("yield");
-#endif
+    CpuRelax();
     if (i % 64 == 0) {  // the clock costs more than a look at the condition
       timespec now{};
       clock_gettime(CLOCK_MONOTONIC, &now);

@@ -236,4 +236,12 @@ void SetClockAdvanceHook(std::function<void()> hook);
 // have passed; true when done() held. For waits that usually end within microseconds,
 // where sleeping and being woken would cost more than the wait itself.
 bool SpinUntil(const std::function<bool()>& done, uint32_t limitUs);
+// One turn of a spin loop: tells the processor so, which lets a sibling hardware thread run.
+inline void CpuRelax() {
+#if defined(__x86_64__) || defined(__i386__)
+  __builtin_ia32_pause();
+#elif defined(__aarch64__)
+  asm volatile("yield");
+#endif
+}
 }  // namespace kx

@@ -218,7 +218,6 @@ void WakeQueue(Queue& q) {
     std::lock_guard<std::mutex> lock(q.m);
     ++q.wakeSeq;
   }
-  q.activity.fetch_add(1, std::memory_order_release);
   q.cv.notify_all();
   if (OnDisplayThread(q)) display::Active().Wake();
 }
@@ -474,7 +473,7 @@ void WakeMessageQueue(DWORD threadId) {
 }
 
 uint64_t MessageQueueActivity() {
-  return CurrentQueue().activity.load(std::memory_order_acquire);
+  return CurrentQueue().wakeSeq.load(std::memory_order_acquire);
 }
 
 bool ProcessPendingMessages() {

@@ -71,9 +71,9 @@ struct Queue {
   std::deque<SentCall*> sent;
   bool quit = false;
   int quitCode = 0;
-  uint64_t wakeSeq = 0;
-  // Counts the wake-ups, readable without the lock (see kx::MessageQueueActivity).
-  std::atomic<uint64_t> activity{0};
+  // Counts the wake-ups: changed with the lock held, readable without it (see
+  // kx::MessageQueueActivity).
+  std::atomic<uint64_t> wakeSeq{0};
 
   std::deque<MSG> input;  // display input, converted to window messages
   std::vector<Timer> timers;
