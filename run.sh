@@ -16,23 +16,22 @@ if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
 fi
 
 echo "run.sh: no display found; starting the wizard on a virtual display (Xvfb)."
-display_num=99
-while [ -e "/tmp/.X11-unix/X$display_num" ] || [ -e "/tmp/.X$display_num-lock" ]; do
-  display_num=$((display_num + 1))
-done
-Xvfb ":$display_num" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb picks a free display number itself and writes it to descriptor 3.
+display_file=$(mktemp)
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
 xvfb_pid=$!
 cleanup() {
   [ -n "${app_pid:-}" ] && kill "$app_pid" 2>/dev/null || true
   kill "$xvfb_pid" 2>/dev/null || true
+  rm -f "$display_file"
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
-export DISPLAY=":$display_num"
-for _ in $(seq 100); do
-  [ -e "/tmp/.X11-unix/X$display_num" ] && break
+until [ -s "$display_file" ]; do
+  kill -0 "$xvfb_pid" 2>/dev/null || { echo "run.sh: Xvfb did not start" >&2; exit 1; }
   sleep 0.05
 done
+export DISPLAY=":$(head -n1 "$display_file")"
 
 "$program" &
 app_pid=$!
