@@ -2,6 +2,9 @@
 // screen. SDL events become window-system input; the composed back buffer is copied to the
 // window surface.
 #include <SDL.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cstdio>
@@ -10,6 +13,7 @@
 #include <map>
 
 #include "platform/display/DisplayBackend.h"
+#include "platform/display/SdlX11.h"
 #include "platform/kernel/Kernel.h"
 #include "platform/kernel/Unicode.h"
 #include "platform/user/User.h"
@@ -82,6 +86,14 @@ bool German() {
   return PRIMARYLANGID(GetSystemDefaultLangID()) == 0x07;
 }
 
+const char* NamedDrivers() {
+  const char* x = std::getenv("DISPLAY");
+  const char* w = std::getenv("WAYLAND_DISPLAY");
+  const bool onX = x && *x, onWayland = w && *w;
+  if (onX && onWayland) return "x11,wayland";
+  return onWayland ? "wayland" : "x11";
+}
+
 class SdlBackend : public Backend {
  public:
   bool Init() {
@@ -93,9 +105,14 @@ class SdlBackend : public Backend {
     // itself, SDL would first open an OpenGL context only to decide how to present them,
     // which loads the whole GL driver: tens of megabytes and a tenth of a second.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    // When the display cannot be reached SDL falls back to drivers that show nothing, and
+    // the program would run where nobody sees it. Only the drivers of the displays named
+    // in the environment are tried, unless SDL_VIDEODRIVER names one.
+    if (!std::getenv("SDL_VIDEODRIVER")) SDL_SetHint(SDL_HINT_VIDEODRIVER, NamedDrivers());
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
     wakeEvent_ = SDL_RegisterEvents(1);
-    return wakeEvent_ != Uint32(-1);
+    wakeFd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    return wakeEvent_ != Uint32(-1) && wakeFd_ >= 0;
   }
 
   ~SdlBackend() override {
@@ -103,6 +120,7 @@ class SdlBackend : public Backend {
     for (auto& [id, c] : cursors_)
       SDL_FreeCursor(c);
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    if (wakeFd_ >= 0) close(wakeFd_);
   }
 
   DisplayKind Kind() const override { return DisplayKind::Sdl; }
@@ -120,12 +138,16 @@ class SdlBackend : public Backend {
                                SDL_WINDOW_HIDDEN);
     if (!window_) return false;
     SDL_StartTextInput();
+    waitOnX11_ = x11_.Attach(window_);
+    Touch();
     return true;
   }
 
   void CloseWindow() override {
     if (!window_) return;
     SDL_StopTextInput();
+    waitOnX11_ = false;
+    x11_.Detach();
     SDL_DestroyWindow(window_);
     window_ = nullptr;
     lastTarget_ = nullptr;
@@ -134,6 +156,7 @@ class SdlBackend : public Backend {
 
   void ShowWindow(bool show) override {
     if (!window_) return;
+    Touch();
     if (show) {
       SDL_ShowWindow(window_);
       SDL_RaiseWindow(window_);
@@ -145,16 +168,20 @@ class SdlBackend : public Backend {
 
   void ResizeWindow(int width, int height) override {
     if (!window_) return;
+    Touch();
     SDL_SetWindowSize(window_, std::max(width, 1), std::max(height, 1));
     SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
   }
 
   void SetTitle(std::u16string_view title) override {
-    if (window_) SDL_SetWindowTitle(window_, kx::Utf16ToUtf8(title).c_str());
+    if (!window_) return;
+    Touch();
+    SDL_SetWindowTitle(window_, kx::Utf16ToUtf8(title).c_str());
   }
 
   POINT WindowPosition(POINT centred) override {
     if (!window_) return centred;
+    Touch();
     int x = 0, y = 0;
     SDL_GetWindowPosition(window_, &x, &y);
     return POINT{x, y};
@@ -162,6 +189,7 @@ class SdlBackend : public Backend {
 
   void Present(cairo_surface_t* image, RECT area) override {
     if (!window_) return;
+    Touch();
     SDL_Surface* target = SDL_GetWindowSurface(window_);
     if (!target) return;
     SDL_Surface* src = SDL_CreateRGBSurfaceWithFormatFrom(
@@ -182,23 +210,50 @@ class SdlBackend : public Backend {
   }
 
   void Pump() override {
-    SDL_Event e;
-    while (SDL_PollEvent(&e))
-      Handle(e);
+    if (PumpDue()) PumpNow();
+    HandleFetched();
   }
 
   bool Wait(int timeoutMs) override {
     // SDL blocks in the video driver only with a shown window to wake; otherwise it would
     // poll, and the caller's condition variable is the better wait.
     if (!window_ || !shown_) return false;
-    SDL_Event e;
-    int got = timeoutMs < 0 ? SDL_WaitEvent(&e) : SDL_WaitEventTimeout(&e, timeoutMs);
-    if (got) Handle(e);
+    if (!x11_.Attached()) {
+      SDL_Event e;
+      int got = timeoutMs < 0 ? SDL_WaitEvent(&e) : SDL_WaitEventTimeout(&e, timeoutMs);
+      if (got) Handle(e);
+      return true;
+    }
+    if (PumpDue()) PumpNow();
+    if (HandleFetched()) return true;
+    // Nothing is waiting on our side of the connection: sleep on it and on Wake.
+    if (unflushed_) {
+      unflushed_ = false;
+      x11_.Flush();
+    }
+    pollfd fds[2] = {{x11_.Fd(), POLLIN, 0}, {wakeFd_, POLLIN, 0}};
+    int limit = kPumpAtLeastEveryMs;
+    if (timeoutMs >= 0 && timeoutMs < limit) limit = timeoutMs;
+    const int ready = poll(fds, 2, limit);
+    if (fds[1].revents & POLLIN) {
+      wakePending_ = false;
+      eventfd_t n;
+      (void)eventfd_read(wakeFd_, &n);
+    }
+    // A signal (SDL turns SIGINT and SIGTERM into a quit event while pumping) or news from
+    // the server: pump now. A time-out pumps only when the periodic pump is due.
+    if (ready < 0 || (fds[0].revents & (POLLIN | POLLHUP | POLLERR))) touched_ = true;
+    if (PumpDue()) PumpNow();
+    HandleFetched();
     return true;
   }
 
   void Wake() override {
     if (wakePending_.exchange(true)) return;
+    if (waitOnX11_) {
+      if (eventfd_write(wakeFd_, 1) != 0) wakePending_ = false;
+      return;
+    }
     SDL_Event e;
     SDL_zero(e);
     e.type = wakeEvent_;
@@ -206,6 +261,7 @@ class SdlBackend : public Backend {
   }
 
   void SetCursorShape(int idc) override {
+    Touch();
     SDL_SystemCursor id = SDL_SYSTEM_CURSOR_ARROW;
     switch (idc) {
       case IDC_IBEAM:
@@ -235,19 +291,24 @@ class SdlBackend : public Backend {
   }
 
   void SetTextInputRect(RECT r) override {
+    Touch();
     SDL_Rect s{r.left, r.top, r.right - r.left, r.bottom - r.top};
     SDL_SetTextInputRect(&s);
   }
 
   void WarpMouse(int x, int y) override {
-    if (window_) SDL_WarpMouseInWindow(window_, x, y);
+    if (!window_) return;
+    Touch();
+    SDL_WarpMouseInWindow(window_, x, y);
   }
 
   bool SetClipboardText(const std::string& utf8) override {
+    Touch();
     return SDL_SetClipboardText(utf8.c_str()) == 0;
   }
 
   bool GetClipboardText(std::string* utf8) override {
+    Touch();
     if (!SDL_HasClipboardText()) return false;
     char* t = SDL_GetClipboardText();
     if (!t) return false;
@@ -256,9 +317,13 @@ class SdlBackend : public Backend {
     return true;
   }
 
-  bool HasClipboardText() override { return SDL_HasClipboardText() == SDL_TRUE; }
+  bool HasClipboardText() override {
+    Touch();
+    return SDL_HasClipboardText() == SDL_TRUE;
+  }
 
   int MessageBox(std::u16string_view text, std::u16string_view caption, UINT type, HWND) override {
+    Touch();
     const bool de = German();
     std::string t = kx::Utf16ToUtf8(text);
     std::string c = kx::Utf16ToUtf8(caption);
@@ -326,6 +391,50 @@ class SdlBackend : public Backend {
     clock_gettime(CLOCK_REALTIME, &now);
     const long long ns = (long long)now.tv_sec * 1000000000LL + now.tv_nsec - std::atoll(launch);
     std::fprintf(stderr, "kestrix: first frame presented %.1f ms after launch\n", double(ns) / 1e6);
+  }
+
+  // SDL's own housekeeping (delayed focus changes, signals turned into quit events) runs
+  // only while it pumps, so it pumps at least this often.
+  static constexpr int kPumpAtLeastEveryMs = 100;
+
+  // Whether reading the connection can find anything: Xlib or its transport may hold
+  // events read while one of our calls waited for a reply (touched_), the socket may be
+  // readable, or the periodic pump is due. Without X11 every look pumps.
+  bool PumpDue() {
+    if (!x11_.Attached()) return true;
+    const Uint64 now = SDL_GetTicks64();
+    if (touched_ || x11_.HasQueuedEvents() || now - lastPumpMs_ >= Uint64(kPumpAtLeastEveryMs))
+      return true;
+    // The socket is looked at once a millisecond at most; Wait's poll sees it at once.
+    if (now == lastLookMs_) return false;
+    lastLookMs_ = now;
+    pollfd fd{x11_.Fd(), POLLIN, 0};
+    return poll(&fd, 1, 0) != 0;
+  }
+
+  // Our call may wait for a reply (reading events off the connection on the way) or leave
+  // requests in Xlib's buffer.
+  void Touch() {
+    touched_ = true;
+    unflushed_ = true;
+  }
+
+  void PumpNow() {
+    touched_ = false;
+    unflushed_ = true;
+    lastPumpMs_ = SDL_GetTicks64();
+    SDL_PumpEvents();
+  }
+
+  // Hands out the events SDL has already fetched, without reading the connection.
+  bool HandleFetched() {
+    bool any = false;
+    SDL_Event e;
+    while (SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1) {
+      Handle(e);
+      any = true;
+    }
+    return any;
   }
 
   void Handle(const SDL_Event& e) {
@@ -397,6 +506,13 @@ class SdlBackend : public Backend {
 
   SDL_Window* window_ = nullptr;
   bool firstFrameReported_ = false;
+  X11Connection x11_;
+  bool touched_ = true;    // one of our calls may have read events off the connection
+  bool unflushed_ = true;  // requests may wait in Xlib's buffer
+  Uint64 lastPumpMs_ = 0;
+  Uint64 lastLookMs_ = 0;
+  int wakeFd_ = -1;
+  std::atomic<bool> waitOnX11_{false};  // Wake is called from any thread
   SDL_Surface* lastTarget_ = nullptr;
   bool shown_ = false;
   Uint32 wakeEvent_ = 0;
