@@ -91,6 +91,18 @@ uint64_t Now() {
   return GetTickCount64();
 }
 
+// When a timer set now with `interval` falls due. Windows fires timers on its system clock
+// tick, 64 times a second, so a 10 ms timer ticks every 15.6 ms there; on the real clock
+// ours keep to the same grid, which also lets timers that fall due close together share
+// one wake-up. The virtual clock keeps exact milliseconds.
+uint64_t DueAfter(UINT interval) {
+  const uint64_t due = Now() + interval;
+  if (IsVirtualClock()) return due;
+  // Tick k falls at millisecond ceil(k * 1000 / 64); the first one at or after `due`:
+  const uint64_t tick = (due - 1) * 64 / 1000 + 1;
+  return (tick * 1000 + 63) / 64;
+}
+
 // The next due timer matching the filter, or nullptr.
 Timer* DueTimer(Queue& q, HWND filter, UINT lo, UINT hi) {
   if (!InRange(WM_TIMER, lo, hi)) return nullptr;
@@ -153,7 +165,7 @@ bool PeekImpl(Queue& q, MSG* out, HWND filter, UINT lo, UINT hi, UINT flags) {
     out->wParam = t->id;
     out->lParam = LPARAM(reinterpret_cast<intptr_t>(t->proc));
     out->time = GetTickCount();
-    if (remove) t->due = Now() + t->interval;
+    if (remove) t->due = DueAfter(t->interval);
     q.lastMessageTime = out->time;
     return true;
   }
@@ -408,20 +420,20 @@ UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TIMERPROC proc) {
       Timer t;
       t.id = q.nextThreadTimerId++;
       t.interval = interval;
-      t.due = GetTickCount64() + interval;
+      t.due = DueAfter(interval);
       t.proc = proc;
       q.timers.push_back(t);
       return t.id;
     }
     it->interval = interval;
-    it->due = GetTickCount64() + interval;
+    it->due = DueAfter(interval);
     it->proc = proc;
     return it->id;
   }
   for (Timer& t : q.timers) {
     if (t.hwnd == hwnd && t.id == id) {
       t.interval = interval;
-      t.due = GetTickCount64() + interval;
+      t.due = DueAfter(interval);
       t.proc = proc;
       return id == 0 ? 1 : id;
     }
@@ -430,7 +442,7 @@ UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TIMERPROC proc) {
   t.hwnd = hwnd;
   t.id = id;
   t.interval = interval;
-  t.due = GetTickCount64() + interval;
+  t.due = DueAfter(interval);
   t.proc = proc;
   q.timers.push_back(t);
   WakeQueue(q);

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <thread>
 
+#include "platform/user/WindowSystem.h"
 #include "support/HeadlessWindows.h"
 
 namespace {
@@ -228,6 +229,30 @@ TEST_F(QueueTest, ThreadTimerWithProcedureIsCalledByDispatch) {
   kx::headless::Tick(30);
   EXPECT_EQ(gTimerProcCalls, (std::vector<UINT_PTR>{id, id, id}));
   EXPECT_TRUE(KillTimer(nullptr, id));
+}
+
+// On the real clock timers fall due on the 64-per-second system tick, as on Windows: never
+// before their interval, and at most one tick after it. The virtual clock is exact.
+TEST_F(QueueTest, RealClockTimersFallDueOnTheSystemTick) {
+  for (UINT interval : {10u, 16u, 100u, 530u}) {
+    SCOPED_TRACE(interval);
+    kx::UseVirtualClock(false);
+    const uint64_t before = GetTickCount64();
+    UINT_PTR id = SetTimer(nullptr, 0, interval, nullptr);
+    const uint64_t after = GetTickCount64();
+    const uint64_t due = kx::ws::NextTimerDue(kx::ws::CurrentQueue());
+    KillTimer(nullptr, id);
+    kx::UseVirtualClock(true);
+    EXPECT_GE(due, before + interval);
+    EXPECT_LE(due, after + interval + 16);
+    // Tick k falls at millisecond ceil(k * 1000 / 64).
+    const uint64_t tick = due * 64 / 1000;
+    EXPECT_EQ(due, (tick * 1000 + 63) / 64) << "not on a tick";
+    EXPECT_LT(((tick - 1) * 1000 + 63) / 64, after + interval) << "a tick was skipped";
+  }
+  UINT_PTR id = SetTimer(nullptr, 0, 10, nullptr);
+  EXPECT_EQ(kx::ws::NextTimerDue(kx::ws::CurrentQueue()), GetTickCount64() + 10);
+  KillTimer(nullptr, id);
 }
 
 TEST_F(QueueTest, TimersOfADestroyedWindowStop) {
