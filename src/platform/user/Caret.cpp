@@ -47,7 +47,7 @@ void UpdateTextInputRect() {
 
 }  // namespace
 
-bool CaretShownNow(RECT* rect) {
+bool CaretShownNow(RECT* rect, cairo_region_t** shape) {
   Window* w = AsWindow(gCaret.hwnd);
   Window* top = TopLevel();
   if (!w || !top || gCaret.hideCount > 0 || !IsShownTree(w)) return false;
@@ -70,7 +70,23 @@ bool CaretShownNow(RECT* rect) {
   r.right = std::min(r.right, cs.right);
   r.bottom = std::min(r.bottom, cs.bottom);
   if (r.right <= r.left || r.bottom <= r.top) return false;
+  // Windows above the caret's own (an overlay panel over a focused field) cover it.
+  cairo_rectangle_int_t box{r.left, r.top, r.right - r.left, r.bottom - r.top};
+  cairo_region_t* visible = RootOf(w) == top ? VisibleClientInRoot(w) : nullptr;
+  if (visible) {
+    cairo_region_intersect_rectangle(visible, &box);
+    if (cairo_region_is_empty(visible)) {
+      cairo_region_destroy(visible);
+      return false;
+    }
+    cairo_region_get_extents(visible, &box);
+    r = RECT{box.x, box.y, box.x + box.width, box.y + box.height};
+  }
   if (rect) *rect = r;
+  if (shape)
+    *shape = visible ? visible : cairo_region_create_rectangle(&box);
+  else if (visible)
+    cairo_region_destroy(visible);
   return true;
 }
 

@@ -229,12 +229,17 @@ void InvalidateWhole(Window* w, bool erase) {
   });
 }
 
+cairo_region_t* VisibleClientInRoot(const Window* w) {
+  return VisibleRegion(w, true);
+}
+
 cairo_surface_t* ComposeTopLevel() {
   Window* top = TopLevel();
   if (!top) return nullptr;
   EnsureSurface(top);
   RECT caret{};
-  bool caretOn = CaretShownNow(&caret);
+  cairo_region_t* caretShape = nullptr;
+  bool caretOn = CaretShownNow(&caret, &caretShape);
   bool popups = false;
   for (Window* r : Roots())
     if (r != top && IsShownSelf(r) && r->surface) popups = true;
@@ -263,8 +268,13 @@ cairo_surface_t* ComposeTopLevel() {
   if (caretOn) {
     cairo_set_operator(cr, CAIRO_OPERATOR_DIFFERENCE);
     cairo_set_source_rgb(cr, 1, 1, 1);
-    cairo_rectangle(cr, caret.left, caret.top, Width(caret), Height(caret));
+    for (int i = 0, n = cairo_region_num_rectangles(caretShape); i < n; ++i) {
+      cairo_rectangle_int_t r;
+      cairo_region_get_rectangle(caretShape, i, &r);
+      cairo_rectangle(cr, r.x, r.y, r.width, r.height);
+    }
     cairo_fill(cr);
+    cairo_region_destroy(caretShape);
   }
   cairo_destroy(cr);
   return cairo_surface_reference(out);

@@ -134,9 +134,14 @@ void InputActivate(bool active);
 void ForgetWindowInput(Window* w);  // focus, capture, tracking of a window being destroyed
 void UpdateCursorShape();
 
+// What of a window's client area shows in its root (root coordinates); caller destroys.
+cairo_region_t* VisibleClientInRoot(const Window* w);
+
 // Caret (Caret.cpp)
-bool CaretShownNow(RECT* rootRect);  // visible and on; its rectangle in top-level coords
-uint64_t NextCaretToggle();          // 0 when nothing blinks
+// Visible and on: its bounding rectangle in top-level coordinates and, when asked for, the
+// part of it not covered by other windows (the caller destroys it).
+bool CaretShownNow(RECT* rootRect, cairo_region_t** shape = nullptr);
+uint64_t NextCaretToggle();  // 0 when nothing blinks
 void ForgetCaretOf(Window* w);
 
 // Timers

@@ -164,6 +164,32 @@ TEST_F(SystemTest, CaretBlinksOnTheVirtualClock) {
   EXPECT_FALSE(kx::CaretVisibleNow());
 }
 
+// A window above the caret's own (the overlay over a focused field) covers the caret: only
+// the uncovered part is drawn, and nothing once it is covered whole.
+TEST_F(SystemTest, WindowsAboveTheCaretsWindowCoverTheCaret) {
+  ProbeWindow form, field, overlay;
+  form.fill = field.fill = RGB(255, 255, 255);
+  overlay.fill = RGB(0, 0, 255);
+  HWND f = MakeTopLevel(&form, 50, 50);
+  HWND e = kx::test::CreateProbe(&field, f, RECT{0, 0, 50, 50});
+  HWND o = kx::test::CreateProbe(&overlay, f, RECT{0, 0, 50, 8});
+  Pump();
+  ASSERT_TRUE(CreateCaret(e, nullptr, 1, 12));
+  SetCaretPos(10, 5);
+  ShowCaret(e);
+  kx::Image img = hl::Screenshot();
+  EXPECT_EQ(img.ColorAt(10, 6), RGB(0, 0, 255)) << "drawn over the overlay";
+  EXPECT_EQ(img.ColorAt(10, 10), RGB(0, 0, 0)) << "not drawn below it";
+  MoveWindow(o, 0, 0, 50, 50, TRUE);
+  img = hl::Screenshot();
+  EXPECT_EQ(img.ColorAt(10, 10), RGB(0, 0, 255));
+  EXPECT_FALSE(kx::CaretVisibleNow());
+  ShowWindow(o, SW_HIDE);
+  img = hl::Screenshot();
+  EXPECT_EQ(img.ColorAt(10, 6), RGB(0, 0, 0));
+  EXPECT_TRUE(DestroyCaret());
+}
+
 TEST_F(SystemTest, ClipboardCarriesTextAndRegisteredFormats) {
   UINT fill = RegisterClipboardFormatW(u"GDI+ Fill");
   EXPECT_GE(fill, 0xC000u);
