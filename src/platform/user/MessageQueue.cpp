@@ -174,12 +174,12 @@ bool PeekImpl(Queue& q, MSG* out, HWND filter, UINT lo, UINT hi, UINT flags) {
   return false;
 }
 
-// Blocks until something may be available. Returns at once when something is.
-uint64_t WakeSeq(Queue& q) {
-  std::lock_guard<std::mutex> lock(q.m);
-  return q.wakeSeq;
+// Raised under the queue's lock, read without it.
+uint64_t WakeSeq(const Queue& q) {
+  return q.wakeSeq.load(std::memory_order_acquire);
 }
 
+// Blocks until something may be available. Returns at once when something is.
 void WaitImpl(Queue& q, int64_t limitMs, uint64_t seq);
 void WaitImpl(Queue& q, int64_t limitMs) {
   WaitImpl(q, limitMs, WakeSeq(q));
@@ -485,7 +485,7 @@ void WakeMessageQueue(DWORD threadId) {
 }
 
 uint64_t MessageQueueActivity() {
-  return CurrentQueue().wakeSeq.load(std::memory_order_acquire);
+  return WakeSeq(CurrentQueue());
 }
 
 bool ProcessPendingMessages() {
